@@ -1,0 +1,17 @@
+// How a frame is put together: the frame-services list and the top-level list of actors.
+#pragma once
+
+#include "core/co.h"
+#include "game/db.h"
+#include "platform/dp.h"
+
+using GameCo = Co<Dp*, Db*>;
+using GameCos = Cos<Dp*, Db*>;
+
+// The per-frame services, in order: present, wait 41 ms, read the keyboard.
+GameCos GameCycle();
+
+constexpr int kTopLevelSlots = 9;  // eight actors and the terminator
+
+// Fills the top-level slot array in frame order, ending with `services` and a null.
+void FillTopLevel(GameCo* (&slots)[kTopLevelSlots], GameCos* services);

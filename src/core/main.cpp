@@ -1,0 +1,26 @@
+// The game's entry point: start-up in order, then the frame loop, the program's only loop.
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "core/game_cycle.h"
+
+int main(int argc, char* argv[]) {
+  (void)argc;
+  (void)argv;
+  // Line by line, so a start-up report is never lost in a buffer when the process ends hard.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+  Dp dp = Dp::Init();
+  Db db = {};
+  GameCos services = GameCycle();
+  GameCo* slots[kTopLevelSlots];
+  FillTopLevel(slots, &services);
+  GameCos game(slots);
+
+  // Each pass is one frame. The top-level list always returns itself; the run ends in Quit.
+  for (GameCo* current = &game; current != nullptr;) {
+    current = current->Routine(&dp, &db);
+  }
+  return 0;
+}

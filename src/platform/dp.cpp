@@ -1,0 +1,70 @@
+// Start-up of the platform object: SDL, the window, the renderer and the image table.
+#include "platform/dp.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/image_table.h"
+
+namespace {
+
+constexpr int kWindowWidth = 1280;
+constexpr int kWindowHeight = 720;
+constexpr int kScratchBytes = 1600;
+// Pixels of this colour are see-through in every image.
+constexpr Uint8 kKeyRed = 222, kKeyGreen = 173, kKeyBlue = 190;
+
+}  // namespace
+
+Dp Dp::Init() {
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+    Crash("SDL could not initialize");
+  }
+  SDL_Window* window = SDL_CreateWindow("title", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                        kWindowWidth, kWindowHeight, SDL_WINDOW_SHOWN);
+  if (window == nullptr) {
+    Crash("Window could not be created");
+  }
+  // Pixel art stays crisp: whole-pixel sampling when the canvas is scaled up.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+  if (renderer == nullptr) {
+    Crash("Renderer could not be created");
+  }
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 0);
+  SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
+  SDL_RenderSetLogicalSize(renderer, kCanvasWidth, kCanvasHeight);
+
+  Dp dp{};
+  dp.renderer = renderer;
+  dp.window = window;
+  dp.scratch = new uint8_t[kScratchBytes];
+  dp.keys = new uint8_t[kKeyCount]();
+  dp.textures = new SDL_Texture*[kImageCount];
+  for (int image = 0; image < kImageCount; ++image) {
+    dp.LoadImage(image, ImagePath(image));
+  }
+  return dp;
+}
+
+void Dp::LoadImage(int image, const char* filePath) {
+  std::printf("loading %s\n", filePath);
+  SDL_Surface* surface = SDL_LoadBMP_RW(SDL_RWFromFile(filePath, "rb"), 1);
+  if (surface == nullptr) {
+    Crash("Unable to load");
+  }
+  SDL_SetColorKey(surface, SDL_TRUE, SDL_MapRGB(surface->format, kKeyRed, kKeyGreen, kKeyBlue));
+  SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, surface);
+  if (texture == nullptr) {
+    Crash("Unable to create texture");
+  }
+  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+  SDL_FreeSurface(surface);
+  textures[image] = texture;
+}
+
+void Crash(const char* message) {
+  std::printf("error : %s ! %s \n", message, SDL_GetError());
+  SDL_Quit();
+  std::exit(1);
+}

@@ -1,0 +1,45 @@
+// The platform object: everything the game takes from SDL. Made once by Dp::Init before the
+// frame loop, then handed by pointer to every Routine. Only src/platform talks to SDL.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+// Indices of the key flags: 1 while the key is held.
+enum Key { kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySpare, kKeyCount };
+
+constexpr int kCanvasWidth = 320;
+constexpr int kCanvasHeight = 180;
+
+struct Dp {
+  SDL_Event event;          // the buffer KeyToExit polls each pending event into
+  SDL_Renderer* renderer;   // the window's renderer, drawing on the 320x180 logical canvas
+  SDL_Window* window;       // the game window
+  SDL_Texture** textures;   // heap array of one texture per image number
+  uint8_t* scratch;         // 1600 heap bytes reserved for later use; nothing touches them
+  uint8_t* keys;            // heap array of kKeyCount flags, written by KeyToExit
+  int32_t cameraX;          // the world point shown at the centre of the canvas
+  int32_t cameraY;
+
+  // Starts SDL, opens the window and loads every image; ends the process through Crash on any
+  // failure. Called once, by main.
+  static Dp Init();
+
+  // Loads one bitmap with its key colour made transparent into textures[image].
+  void LoadImage(int image, const char* filePath);
+
+  // Draws image number `image` centred on world point (x, y) as seen from the camera, clipped
+  // to the canvas. The one drawing operation of the game.
+  void Blit(int image, int x, int y);
+};
+
+// The size of a texture as the rectangle (0, 0, width, height); all zero if SDL cannot tell.
+SDL_Rect GetRect(SDL_Texture* texture);
+
+// The overlap of two rectangles; its width or height is 0 or less when they do not overlap.
+SDL_Rect IntersectRect(SDL_Rect a, SDL_Rect b);
+
+// Reports a start-up failure with SDL's reason on standard output and ends the process with
+// exit status 1: a game that could not start must not look like it ran.
+[[noreturn]] void Crash(const char* message);

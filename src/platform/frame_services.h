@@ -1,0 +1,99 @@
+// The platform's per-frame services: clear, present, pace, read the keyboard, and quit. They are
+// templates over the game-record types so they know nothing of the game they serve.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "core/co.h"
+#include "platform/dp.h"
+
+// Clears the frame to the start-up draw colour (black); first in the top-level list so every
+// actor draws on a clean canvas.
+template <int Layer, typename... Rest>
+class Background final : public Co<Dp*, Rest...> {
+ public:
+  Co<Dp*, Rest...>* Routine(Dp* dp, Rest...) override {
+    SDL_RenderClear(dp->renderer);
+    return this;
+  }
+};
+
+template <typename... Rest>
+class RefreshScreen final : public Co<Dp*, Rest...> {
+ public:
+  Co<Dp*, Rest...>* Routine(Dp* dp, Rest...) override {
+    SDL_RenderPresent(dp->renderer);
+    return this;
+  }
+};
+
+// A fixed 41 ms after every frame rather than a measured frame time: the game's speeds are in
+// pixels per frame, tuned at this pace (a little under 24 frames a second).
+template <typename... Rest>
+class WaitOne60th final : public Co<Dp*, Rest...> {
+ public:
+  Co<Dp*, Rest...>* Routine(Dp*, Rest...) override {
+    SDL_Delay(41);
+    return this;
+  }
+};
+
+// Releases the display and ends the process with status 0 when its slot comes, which is one
+// full frame after the quit request.
+template <typename... Rest>
+class Quit final : public Co<Dp*, Rest...> {
+ public:
+  Co<Dp*, Rest...>* Routine(Dp* dp, Rest...) override {
+    delete[] dp->textures;
+    SDL_DestroyWindow(dp->window);
+    SDL_Quit();
+    std::exit(0);
+  }
+};
+
+// Drains the event queue into the key flags once a frame, so input lags by at most a frame.
+// Flags are levels: a press and release between two frames is never seen.
+template <typename... Rest>
+class KeyToExit final : public Co<Dp*, Rest...> {
+ public:
+  Co<Dp*, Rest...>* Routine(Dp* dp, Rest...) override {
+    while (SDL_PollEvent(&dp->event)) {
+      const SDL_Event& event = dp->event;
+      if (event.type == SDL_QUIT) {
+        return new Quit<Rest...>();  // events behind the request are left unread
+      }
+      if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) {
+        continue;
+      }
+      const SDL_Keycode key = event.key.keysym.sym;
+      const bool down = event.type == SDL_KEYDOWN;
+      if (key == SDLK_ESCAPE || key == SDLK_q) {
+        if (down) {
+          return new Quit<Rest...>();
+        }
+        // The key-down may have gone to another window; releasing it must not touch the
+        // arrows, so only the spare flag is cleared.
+        dp->keys[kKeySpare] = 0;
+        continue;
+      }
+      const int flag = FlagOf(key);
+      if (flag >= 0) {
+        dp->keys[flag] = down ? 1 : 0;
+      }
+    }
+    return this;
+  }
+
+ private:
+  static int FlagOf(SDL_Keycode key) {
+    switch (key) {
+      case SDLK_UP: return kKeyUp;
+      case SDLK_DOWN: return kKeyDown;
+      case SDLK_LEFT: return kKeyLeft;
+      case SDLK_RIGHT: return kKeyRight;
+      default: return -1;
+    }
+  }
+};

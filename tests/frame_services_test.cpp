@@ -1,0 +1,126 @@
+// The frame services headless: key flags from injected events, and the quit a frame later.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "headless.h"
+#include "platform/frame_services.h"
+
+namespace {
+
+class KeyToExitTest : public Headless {
+ protected:
+  // One end-of-frame poll; true if it asked to quit.
+  bool Poll() {
+    GameCo* keys = Singleton<KeyToExit<Db*>>();
+    GameCo* next = keys->Routine(&dp, &db);
+    return next != keys;
+  }
+  std::string Flags() const {
+    std::string flags;
+    for (int k = 0; k < kKeyCount; ++k) {
+      flags += char('0' + dp.keys[k]);
+    }
+    return flags;
+  }
+};
+
+}  // namespace
+
+TEST_F(KeyToExitTest, ArrowsSetAndClearTheirFlags) {
+  PushKey(SDL_KEYDOWN, SDLK_UP);
+  PushKey(SDL_KEYDOWN, SDLK_DOWN);
+  PushKey(SDL_KEYDOWN, SDLK_LEFT);
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "11110");
+  PushKey(SDL_KEYUP, SDLK_LEFT);
+  PushKey(SDL_KEYUP, SDLK_DOWN);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "10010");
+  PushKey(SDL_KEYUP, SDLK_UP);
+  PushKey(SDL_KEYUP, SDLK_RIGHT);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "00000");
+}
+
+TEST_F(KeyToExitTest, AHeldKeyStaysSetThroughRepeatsAndQuietFrames) {
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT);
+  EXPECT_FALSE(Poll());
+  EXPECT_FALSE(Poll());  // nothing queued: the flag is a level, not an edge
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT);
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "00010");
+  PushKey(SDL_KEYUP, SDLK_RIGHT);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "00000");
+}
+
+TEST_F(KeyToExitTest, APressAndReleaseBetweenTwoPollsIsNeverSeen) {
+  PushKey(SDL_KEYDOWN, SDLK_UP);
+  PushKey(SDL_KEYUP, SDLK_UP);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "00000");
+}
+
+TEST_F(KeyToExitTest, OtherKeysAndMouseEventsChangeNothing) {
+  PushKey(SDL_KEYDOWN, SDLK_UP);
+  EXPECT_FALSE(Poll());
+  PushKey(SDL_KEYDOWN, SDLK_a);
+  PushKey(SDL_KEYUP, SDLK_a);
+  PushKey(SDL_KEYUP, SDLK_SPACE);
+  PushEvent(SDL_MOUSEBUTTONDOWN);
+  PushEvent(SDL_MOUSEMOTION);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "10000");
+}
+
+TEST_F(KeyToExitTest, ReleasingEscapeOrQDoesNotCutTheThruster) {
+  // Their key-downs went to another window; only the releases reach the game.
+  PushKey(SDL_KEYDOWN, SDLK_UP);
+  EXPECT_FALSE(Poll());
+  dp.keys[kKeySpare] = 1;
+  PushKey(SDL_KEYUP, SDLK_ESCAPE);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "10000");
+  PushKey(SDL_KEYUP, SDLK_q);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "10000");
+}
+
+TEST_F(KeyToExitTest, QuitRequestsStopThePollAndLeaveLaterEventsQueued) {
+  for (Uint32 request : {Uint32(SDL_QUIT), Uint32(SDLK_ESCAPE), Uint32(SDLK_q)}) {
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    if (request == SDL_QUIT) {
+      PushEvent(SDL_QUIT);
+    } else {
+      PushKey(SDL_KEYDOWN, SDL_Keycode(request));
+    }
+    PushKey(SDL_KEYDOWN, SDLK_RIGHT);
+    EXPECT_TRUE(Poll()) << request;
+    EXPECT_EQ(dp.keys[kKeyRight], 0) << "the event behind the request was read";
+    SDL_Event left;
+    EXPECT_EQ(SDL_PeepEvents(&left, 1, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_KEYDOWN), 1);
+  }
+}
+
+using QuitTest = Headless;
+
+TEST_F(QuitTest, QuitEndsTheProcessWithStatusZeroOneFrameAfterTheRequest) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        GameCos services = GameCycle();
+        GameCo* slots[kTopLevelSlots];
+        FillTopLevel(slots, &services);
+        GameCos game(slots);
+        PushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+        Step(&game);  // the frame in which the request is read
+        std::fprintf(stderr, "still running after the request frame\n");
+        Step(&game);  // the next frame is drawn, presented and paced, then Quit ends it
+        std::exit(3);
+      },
+      ::testing::ExitedWithCode(0), "still running after the request frame");
+}

@@ -1,0 +1,49 @@
+// A headless harness for tests that run the real platform code: the dummy video driver, the
+// software renderer, the real Dp::Init and the generated assets (tests run in the build tree).
+#pragma once
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/game_cycle.h"
+
+// One frame read back from the renderer, addressed in canvas (logical) pixels.
+class Frame {
+ public:
+  explicit Frame(SDL_Renderer* renderer);
+  // The pixel as 0xRRGGBB.
+  uint32_t At(int x, int y) const;
+  // Writes the frame as a bitmap, to look at what a test saw.
+  void Save(const std::string& path) const;
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  int scale_ = 1;
+  std::vector<uint32_t> pixels_;
+};
+
+class Headless : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Steps a list once, as the frame loop does.
+  void Step(GameCo* co) { co->Routine(&dp, &db); }
+
+  Dp dp{};
+  Db db{};
+};
+
+// A texture whose every pixel tells where it came from: red and green hold x and y (low bytes),
+// blue their high bits with the top bit set, so no texel is black.
+SDL_Texture* CoordinateTexture(SDL_Renderer* renderer, int w, int h);
+uint32_t CoordinateColour(int x, int y);
+
+// Puts a key event of `type` for `key` on SDL's queue.
+void PushKey(Uint32 type, SDL_Keycode key);
+void PushEvent(Uint32 type);

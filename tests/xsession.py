@@ -1,0 +1,79 @@
+"""The real game in a real X window: Xvfb, xdotool and screenshots, for the end-to-end tests."""
+import os
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+
+
+class XSession:
+    """An Xvfb server on a free display, stopped when the session ends."""
+
+    def __init__(self):
+        read, write = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x720x24", "-nolisten", "tcp"],
+            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            self.display = ":" + pipe.readline().strip()
+        self.env = dict(os.environ, DISPLAY=self.display)
+        for name in ("SDL_VIDEODRIVER", "SDL_RENDER_DRIVER"):
+            self.env.pop(name, None)
+        self.env["SDL_VIDEODRIVER"] = "x11"
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.server.kill()
+        self.server.wait()
+
+    def run(self, *args, timeout=10):
+        return subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=timeout)
+
+    def launch(self, game, cwd):
+        """Starts the game and waits for its window to be mapped; returns (process, window)."""
+        out = tempfile.TemporaryFile(mode="w+")
+        process = subprocess.Popen([game], cwd=cwd, env=self.env, stdout=out,
+                                   stderr=subprocess.STDOUT)
+        process.output_file = out
+        found = self.run("timeout", "10", "xdotool", "search", "--sync", "--onlyvisible",
+                         "--name", "^title$", timeout=15)
+        if found.returncode != 0 or not found.stdout.split():
+            process.kill()
+            raise RuntimeError("the game window never appeared: " + output_of(process))
+        window = found.stdout.split()[0]
+        self.run("xdotool", "windowfocus", "--sync", window)
+        self.run("xdotool", "mousemove", "--window", window, "640", "360")
+        return process, window
+
+    def keys(self, *names, action="key"):
+        """xdotool key, keydown or keyup on the focused window."""
+        self.run("xdotool", action, *names)
+
+    def screenshot(self, window, path):
+        """The window's pixels as a PIL image, also kept at `path`."""
+        self.run("import", "-window", window, path)
+        return Image.open(path).convert("RGB")
+
+
+def output_of(process):
+    process.output_file.seek(0)
+    return process.output_file.read()
+
+
+def wait_exit(process, timeout=10):
+    """The exit status, or None if the game had to be killed."""
+    try:
+        return process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()  # SDL turns SIGTERM into a quit request, so only SIGKILL stops a hang
+        process.wait()
+        return None
+
+
+def settle(frames=4):
+    """Gives the game a few of its ~24 frames a second."""
+    time.sleep(frames * 0.045)
