@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: run test build setup preview
+.PHONY: run test build setup preview screenshot
 
 setup:
 	@scripts/setup
@@ -23,3 +23,7 @@ test: build
 preview: build
 	/usr/bin/python3 -c "from PIL import Image; Image.open('$(BUILD)/art-preview.bmp').save('$(BUILD)/art-preview.png')"
 	@echo "$(BUILD)/art-preview.png"
+
+# A screenshot of the game in flight for the README, taken by playing the real game under Xvfb.
+screenshot: build
+	/usr/bin/python3 tools/screenshot.py $(abspath $(BUILD))/rocket $(abspath $(BUILD)) docs/screenshot.png

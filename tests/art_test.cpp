@@ -14,15 +14,21 @@ namespace {
 
 using Surface = std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)>;
 
-Surface Load(int image) { return Surface(SDL_LoadBMP(ImagePath(image)), SDL_FreeSurface); }
+Surface Load(int image) {
+  return Surface(SDL_LoadBMP(ImagePath(image)), SDL_FreeSurface);
+}
 
 SDL_Color ColourAt(const SDL_Surface* s, int x, int y) {
   const Uint8 index = static_cast<const Uint8*>(s->pixels)[y * s->pitch + x];
   return s->format->palette->colors[index];
 }
 
-bool IsKey(SDL_Color c) { return c.r == 222 && c.g == 173 && c.b == 190; }
-bool Solid(const SDL_Surface* s, int x, int y) { return !IsKey(ColourAt(s, x, y)); }
+bool IsKey(SDL_Color c) {
+  return c.r == 222 && c.g == 173 && c.b == 190;
+}
+bool Solid(const SDL_Surface* s, int x, int y) {
+  return !IsKey(ColourAt(s, x, y));
+}
 
 constexpr double kPi = 3.14159265358979;
 
@@ -62,7 +68,8 @@ TEST(Art, NoVisiblePixelComesNearTheKeyColour) {
           continue;
         }
         // Blending into the key would leave colours within a few steps of it in every channel.
-        const int distance = std::max({std::abs(c.r - 222), std::abs(c.g - 173), std::abs(c.b - 190)});
+        const int distance =
+            std::max({std::abs(c.r - 222), std::abs(c.g - 173), std::abs(c.b - 190)});
         ASSERT_GE(distance, 32) << ImagePath(image) << " at " << x << "," << y;
       }
     }
@@ -88,8 +95,8 @@ TEST(Art, RocketsStayInsideTheirFrameAndKeepThePortholeClear) {
         }
         const int dx = x - 20, dy = y - 20;
         if (dx * dx + dy * dy <= 9) {
-          EXPECT_FALSE(Solid(rocket.get(), x, y)) << "rocket" << h.label << " porthole at " << x
-                                                  << "," << y;
+          EXPECT_FALSE(Solid(rocket.get(), x, y))
+              << "rocket" << h.label << " porthole at " << x << "," << y;
         }
       }
     }

@@ -1,9 +1,9 @@
 // The coroutine runtime on its own, with small states that write what they do into a log.
+#include "core/co.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "core/co.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 // The frame services headless: key flags from injected events, and the quit a frame later.
+#include "platform/frame_services.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "headless.h"
-#include "platform/frame_services.h"
 
 namespace {
 

@@ -14,9 +14,9 @@ uint32_t Frame::At(int x, int y) const {
 }
 
 void Frame::Save(const std::string& path) const {
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels_.data()),
-                                                      width_, height_, 32, width_ * 4,
-                                                      SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* s =
+      SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels_.data()), width_, height_, 32,
+                                         width_ * 4, SDL_PIXELFORMAT_ARGB8888);
   SDL_SaveBMP(s, path.c_str());
   SDL_FreeSurface(s);
 }
@@ -66,4 +66,10 @@ void PushEvent(Uint32 type) {
   SDL_Event event{};
   event.type = type;
   SDL_PushEvent(&event);
+}
+
+void GameTest::SetUp() {
+  Headless::SetUp();
+  FillTopLevel(slots_, &quiet_);
+  game_ = std::make_unique<GameCos>(slots_);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,3 +48,25 @@ uint32_t CoordinateColour(int x, int y);
 // Puts a key event of `type` for `key` on SDL's queue.
 void PushKey(Uint32 type, SDL_Keycode key);
 void PushEvent(Uint32 type);
+
+// The real top-level list, with a services list that neither presents nor waits, so frames can
+// be stepped quickly and read back afterwards.
+class GameTest : public Headless {
+ protected:
+  void SetUp() override;
+  // One frame of the top-level list; what it drew stays in the renderer until the next frame.
+  void RunFrame() { Step(game_.get()); }
+  void RunFrames(int n) {
+    for (int i = 0; i < n; ++i) {
+      RunFrame();
+    }
+  }
+  GameCo* RocketState() const { return slots_[3]; }
+  GameCo* CaptainState() const { return slots_[2]; }
+
+ private:
+  GameCo* noServices_[1] = {nullptr};
+  GameCos quiet_{noServices_};
+  GameCo* slots_[kTopLevelSlots] = {};
+  std::unique_ptr<GameCos> game_;
+};

@@ -79,8 +79,8 @@ TEST_F(PlatformTest, AClearedFrameIsBlack) {
 
 TEST_F(PlatformTest, KeyedPixelsLetWhatIsBeneathShowThrough) {
   // A white square under the rocket: its porthole (keyed) shows white, its hull does not.
-  SDL_Texture* white = SDL_CreateTexture(dp.renderer, SDL_PIXELFORMAT_ARGB8888,
-                                         SDL_TEXTUREACCESS_STATIC, 40, 40);
+  SDL_Texture* white =
+      SDL_CreateTexture(dp.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 40, 40);
   std::vector<uint32_t> texels(40 * 40, 0xFFFFFFFF);
   SDL_UpdateTexture(white, nullptr, texels.data(), 40 * 4);
   dp.textures[0] = white;
@@ -113,8 +113,8 @@ void ExpectBlit(Dp& dp, int w, int h, int x, int y, SDL_Rect source, SDL_Rect de
           inside ? CoordinateColour(source.x + cx - destination.x, source.y + cy - destination.y)
                  : 0;
       if (frame.At(cx, cy) != expected && wrong++ == 0) {
-        ADD_FAILURE() << w << "x" << h << " at " << x << "," << y << ": canvas " << cx << ","
-                      << cy << " is " << std::hex << frame.At(cx, cy) << ", expected " << expected;
+        ADD_FAILURE() << w << "x" << h << " at " << x << "," << y << ": canvas " << cx << "," << cy
+                      << " is " << std::hex << frame.At(cx, cy) << ", expected " << expected;
       }
     }
   }

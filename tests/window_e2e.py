@@ -4,6 +4,7 @@ lines in table order, a drawn frame, and status 0 on Escape, on q and on a close
 import os
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
 from xsession import XSession, output_of, settle, wait_exit
 
 game, build, close_window = sys.argv[1:4]

@@ -1,5 +1,9 @@
 #include "core/game_cycle.h"
 
+#include "game/ball.h"
+#include "game/captain.h"
+#include "game/rocket.h"
+#include "game/space.h"
 #include "platform/frame_services.h"
 
 GameCos GameCycle() {
@@ -17,6 +21,14 @@ void FillTopLevel(GameCo* (&slots)[kTopLevelSlots], GameCos* services) {
   for (GameCo*& slot : slots) {
     slot = nullptr;
   }
+  // Frame order: the clear, the backdrop, the eyes under the rocket, the rocket and its
+  // movement, the camera, then the ball (drawn from the new camera), then present, wait, input.
   slots[0] = Singleton<Background<0, Db*>>();
-  slots[1] = services;
+  slots[1] = Singleton<Space>();
+  slots[2] = Singleton<Captain>();
+  slots[3] = Singleton<Rocket>();
+  slots[4] = Singleton<RocketMomentum>();
+  slots[5] = Singleton<ViewportFollowRocket>();
+  slots[6] = Singleton<Ball>();
+  slots[7] = services;
 }

@@ -1,12 +1,7 @@
 // How a frame is put together: the frame-services list and the top-level list of actors.
 #pragma once
 
-#include "core/co.h"
-#include "game/db.h"
-#include "platform/dp.h"
-
-using GameCo = Co<Dp*, Db*>;
-using GameCos = Cos<Dp*, Db*>;
+#include "core/game_co.h"
 
 // The per-frame services, in order: present, wait 41 ms, read the keyboard.
 GameCos GameCycle();

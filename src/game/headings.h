@@ -34,5 +34,9 @@ constexpr Heading kHeadings[kHeadingCount] = {
 };
 // clang-format on
 
-constexpr int PreviousHeading(int heading) { return (heading + kHeadingCount - 1) % kHeadingCount; }
-constexpr int NextHeading(int heading) { return (heading + 1) % kHeadingCount; }
+constexpr int PreviousHeading(int heading) {
+  return (heading + kHeadingCount - 1) % kHeadingCount;
+}
+constexpr int NextHeading(int heading) {
+  return (heading + 1) % kHeadingCount;
+}

@@ -13,13 +13,13 @@ constexpr int kCanvasWidth = 320;
 constexpr int kCanvasHeight = 180;
 
 struct Dp {
-  SDL_Event event;          // the buffer KeyToExit polls each pending event into
-  SDL_Renderer* renderer;   // the window's renderer, drawing on the 320x180 logical canvas
-  SDL_Window* window;       // the game window
-  SDL_Texture** textures;   // heap array of one texture per image number
-  uint8_t* scratch;         // 1600 heap bytes reserved for later use; nothing touches them
-  uint8_t* keys;            // heap array of kKeyCount flags, written by KeyToExit
-  int32_t cameraX;          // the world point shown at the centre of the canvas
+  SDL_Event event;         // the buffer KeyToExit polls each pending event into
+  SDL_Renderer* renderer;  // the window's renderer, drawing on the 320x180 logical canvas
+  SDL_Window* window;      // the game window
+  SDL_Texture** textures;  // heap array of one texture per image number
+  uint8_t* scratch;        // 1600 heap bytes reserved for later use; nothing touches them
+  uint8_t* keys;           // heap array of kKeyCount flags, written by KeyToExit
+  int32_t cameraX;         // the world point shown at the centre of the canvas
   int32_t cameraY;
 
   // Starts SDL, opens the window and loads every image; ends the process through Crash on any

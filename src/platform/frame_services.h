@@ -89,11 +89,16 @@ class KeyToExit final : public Co<Dp*, Rest...> {
  private:
   static int FlagOf(SDL_Keycode key) {
     switch (key) {
-      case SDLK_UP: return kKeyUp;
-      case SDLK_DOWN: return kKeyDown;
-      case SDLK_LEFT: return kKeyLeft;
-      case SDLK_RIGHT: return kKeyRight;
-      default: return -1;
+      case SDLK_UP:
+        return kKeyUp;
+      case SDLK_DOWN:
+        return kKeyDown;
+      case SDLK_LEFT:
+        return kKeyLeft;
+      case SDLK_RIGHT:
+        return kKeyRight;
+      default:
+        return -1;
     }
   }
 };

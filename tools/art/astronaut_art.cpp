@@ -46,11 +46,11 @@ Canvas PaintBody(Pose pose) {
   // clang-format on
   Leg(canvas, 5, stride.back, stride.lift, kSuit2);
   Leg(canvas, 8, stride.front, pose == Pose::kWalkingB ? 1 : stride.lift, kSuit1);
-  FillRect(canvas, 2, 3, 4, 10, kSuit2);     // backpack
-  FillRect(canvas, 5, 2, 10, 11, kSuit0);    // torso
-  FillRect(canvas, 10, 2, 10, 11, kSuit1);   // its shaded side
+  FillRect(canvas, 2, 3, 4, 10, kSuit2);    // backpack
+  FillRect(canvas, 5, 2, 10, 11, kSuit0);   // torso
+  FillRect(canvas, 10, 2, 10, 11, kSuit1);  // its shaded side
   FillRect(canvas, 5, 10, 10, 10, kSuitTrim);
-  FillRect(canvas, 7, 5, 8, 6, kSteel0);     // chest controls
+  FillRect(canvas, 7, 5, 8, 6, kSteel0);  // chest controls
   canvas.Set(8, 5, kVisorGlow);
   if (pose == Pose::kMidAir) {
     FillRect(canvas, 10, 0, 12, 4, kSuit1);  // arm thrown up

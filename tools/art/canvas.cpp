@@ -75,11 +75,13 @@ uint32_t Hash(uint32_t a, uint32_t b, uint32_t c) {
   return h;
 }
 
-float Random01(uint32_t a, uint32_t b, uint32_t c) { return (Hash(a, b, c) >> 8) / 16777216.0f; }
+float Random01(uint32_t a, uint32_t b, uint32_t c) {
+  return (Hash(a, b, c) >> 8) / 16777216.0f;
+}
 
 bool SaveBitmap(const Canvas& canvas, const std::string& path) {
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, canvas.Width(), canvas.Height(), 8,
-                                                        SDL_PIXELFORMAT_INDEX8);
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormat(0, canvas.Width(), canvas.Height(), 8, SDL_PIXELFORMAT_INDEX8);
   if (surface == nullptr) {
     return false;
   }

@@ -25,23 +25,40 @@ Canvas PaintImage(int image) {
     }
   }
   switch (image) {
-    case 0: return PaintBody(Pose::kStanding);
-    case 1: return PaintBody(Pose::kMidAir);
-    case 2: return PaintBody(Pose::kWalkingB);
-    case 3: return PaintBody(Pose::kWalkingC);
-    case 4: return PaintBody(Pose::kWalkingA);
-    case 5: return PaintAstronautEyes(true);
-    case 6: return PaintAstronautEyes(false);
-    case 7: return PaintEyes(false);
-    case 8: return PaintEyes(true);
-    case 9: return PaintHelmet(false);
-    case 10: return PaintHelmet(true);
-    case 11: return PaintCottonPlanet();
-    case 12: return PaintFurPlanet();
-    case 13: return PaintRobotPlanet();
-    case 46: return PaintStars(0);
-    case 47: return PaintStars(1);
-    case 48: return PaintStars(2);
+    case 0:
+      return PaintBody(Pose::kStanding);
+    case 1:
+      return PaintBody(Pose::kMidAir);
+    case 2:
+      return PaintBody(Pose::kWalkingB);
+    case 3:
+      return PaintBody(Pose::kWalkingC);
+    case 4:
+      return PaintBody(Pose::kWalkingA);
+    case 5:
+      return PaintAstronautEyes(true);
+    case 6:
+      return PaintAstronautEyes(false);
+    case 7:
+      return PaintEyes(false);
+    case 8:
+      return PaintEyes(true);
+    case 9:
+      return PaintHelmet(false);
+    case 10:
+      return PaintHelmet(true);
+    case 11:
+      return PaintCottonPlanet();
+    case 12:
+      return PaintFurPlanet();
+    case 13:
+      return PaintRobotPlanet();
+    case 46:
+      return PaintStars(0);
+    case 47:
+      return PaintStars(1);
+    case 48:
+      return PaintStars(2);
   }
   std::fprintf(stderr, "rocket_art: no painter for image %d\n", image);
   std::exit(1);

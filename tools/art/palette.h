@@ -11,18 +11,60 @@ struct Rgb {
 enum Ink : uint8_t {
   kClear,  // the transparent key
   kOutline,
-  kHull0, kHull1, kHull2, kHull3,           // rocket hull, lit to shaded
-  kRed0, kRed1, kRed2, kRed3,               // nose, fins, stripe
-  kBrass0, kBrass1, kBrass2,                // porthole rim
-  kSteel0, kSteel1,                         // nozzle
-  kFlame0, kFlame1, kFlame2, kFlame3,       // flame, core to edge
-  kGlass, kGlint, kWhite, kPupil,           // cockpit glass and eyes
-  kFur0, kFur1, kFur2, kFur3, kFur4, kFurLine,
-  kCotton0, kCotton1, kCotton2, kCotton3, kCottonLine,
-  kMetal0, kMetal1, kMetal2, kMetal3, kMetalLine, kVisor, kVisorGlow, kBeacon,
-  kStar0, kStar1, kStar2, kStar3, kStar4, kStar5,  // star greys, brightest first
-  kStarBlue, kStarGold, kStarDimBlue,
-  kSuit0, kSuit1, kSuit2, kSuitTrim, kBoot,
+  kHull0,
+  kHull1,
+  kHull2,
+  kHull3,  // rocket hull, lit to shaded
+  kRed0,
+  kRed1,
+  kRed2,
+  kRed3,  // nose, fins, stripe
+  kBrass0,
+  kBrass1,
+  kBrass2,  // porthole rim
+  kSteel0,
+  kSteel1,  // nozzle
+  kFlame0,
+  kFlame1,
+  kFlame2,
+  kFlame3,  // flame, core to edge
+  kGlass,
+  kGlint,
+  kWhite,
+  kPupil,  // cockpit glass and eyes
+  kFur0,
+  kFur1,
+  kFur2,
+  kFur3,
+  kFur4,
+  kFurLine,
+  kCotton0,
+  kCotton1,
+  kCotton2,
+  kCotton3,
+  kCottonLine,
+  kMetal0,
+  kMetal1,
+  kMetal2,
+  kMetal3,
+  kMetalLine,
+  kVisor,
+  kVisorGlow,
+  kBeacon,
+  kStar0,
+  kStar1,
+  kStar2,
+  kStar3,
+  kStar4,
+  kStar5,  // star greys, brightest first
+  kStarBlue,
+  kStarGold,
+  kStarDimBlue,
+  kSuit0,
+  kSuit1,
+  kSuit2,
+  kSuitTrim,
+  kBoot,
   kBackdrop,  // only behind the preview sheet
   kInkCount
 };

@@ -57,7 +57,8 @@ std::vector<Puff> CottonPuffs() {
   for (int i = 0; i < 7; ++i) {
     const float angle = i * 2 * kPi / 7 + 1.1f;
     const float reach = 9.0f + 3.0f * Random01(i, 4);
-    puffs.push_back({reach * std::cos(angle), reach * std::sin(angle), 8.5f + 2.0f * Random01(i, 5)});
+    puffs.push_back(
+        {reach * std::cos(angle), reach * std::sin(angle), 8.5f + 2.0f * Random01(i, 5)});
   }
   puffs.push_back({-2.0f, -2.0f, 9.0f});
   return puffs;
@@ -103,8 +104,8 @@ Ink RobotAt(float x, float y) {
   const float lon = std::atan2(x / kRadius, nz);
   const float latStep = std::fmod(std::fabs(lat) + 0.26f, 0.52f);
   const float lonStep = std::fmod(lon + 3 * kPi + 0.35f, 0.7f);
-  if (latStep < 0.045f || lonStep < 0.05f * (1.0f + 1.0f / (nz + 0.2f))) {
-    return kMetalLine;
+  if (latStep < 0.045f || lonStep < 0.06f) {
+    return light > 0.45f ? kMetal2 : kMetal3;
   }
   if (latStep > 0.43f && latStep < 0.49f && std::fmod(lon + 3 * kPi, 0.35f) < 0.07f) {
     return kMetal0;  // rivet
@@ -121,11 +122,15 @@ Canvas Painted(const Sampler& sampler, Ink outline) {
 
 }  // namespace
 
-Canvas PaintFurPlanet() { return Painted(FurAt, kFurLine); }
+Canvas PaintFurPlanet() {
+  return Painted(FurAt, kFurLine);
+}
 
 Canvas PaintCottonPlanet() {
   const std::vector<Puff> puffs = CottonPuffs();
   return Painted([&puffs](float x, float y) { return CottonAt(puffs, x, y); }, kCottonLine);
 }
 
-Canvas PaintRobotPlanet() { return Painted(RobotAt, kOutline); }
+Canvas PaintRobotPlanet() {
+  return Painted(RobotAt, kOutline);
+}

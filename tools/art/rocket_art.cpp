@@ -12,10 +12,10 @@ constexpr float kRimRadius = 4.3f;
 // The model sits a pixel forward of the porthole, which leaves room behind it for the flame.
 constexpr float kModelShift = 1.0f;
 
-const std::vector<Point> kHull = {
-    {0.0f, -14.5f}, {1.8f, -12.5f}, {3.3f, -10.0f}, {4.3f, -7.0f}, {4.8f, -4.0f},  {4.8f, 8.0f},
-    {4.0f, 10.2f},  {-4.0f, 10.2f}, {-4.8f, 8.0f},  {-4.8f, -4.0f}, {-4.3f, -7.0f}, {-3.3f, -10.0f},
-    {-1.8f, -12.5f}};
+const std::vector<Point> kHull = {{0.0f, -14.5f}, {1.8f, -12.5f}, {3.3f, -10.0f}, {4.3f, -7.0f},
+                                  {4.8f, -4.0f},  {4.8f, 8.0f},   {4.0f, 10.2f},  {-4.0f, 10.2f},
+                                  {-4.8f, 8.0f},  {-4.8f, -4.0f}, {-4.3f, -7.0f}, {-3.3f, -10.0f},
+                                  {-1.8f, -12.5f}};
 const std::vector<Point> kRightFin = {{4.3f, 1.5f}, {8.4f, 7.5f}, {8.4f, 11.6f}, {4.3f, 8.8f}};
 const std::vector<Point> kLeftFin = {{-4.3f, 1.5f}, {-8.4f, 7.5f}, {-8.4f, 11.6f}, {-4.3f, 8.8f}};
 const std::vector<Point> kNozzle = {{-2.6f, 10.0f}, {2.6f, 10.0f}, {3.3f, 12.4f}, {-3.3f, 12.4f}};

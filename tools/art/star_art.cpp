@@ -8,9 +8,9 @@ constexpr int kFieldWidth = 1280;
 constexpr int kFieldHeight = 720;
 
 struct Layer {
-  int stars;          // how many
-  int sparkles;       // how many of them get a cross of light
-  float brightness;   // 0 faint to 1 bright
+  int stars;         // how many
+  int sparkles;      // how many of them get a cross of light
+  float brightness;  // 0 faint to 1 bright
 };
 
 // clang-format off

@@ -1,0 +1,34 @@
+#include "game/space.h"
+
+namespace {
+
+// clang-format off
+// A layer drawn at camera / k moves across the canvas at (1 - 1/k) of the camera's motion, so
+// the first layer seems nearest. Each is one picture, drawn once: no tiling.
+struct StarLayer { int image; int32_t divisor; };
+constexpr StarLayer kStarLayers[] = {
+    {46, 4},  // starsDragonFly, nearest
+    {47, 3},  // starsOwl
+    {48, 2},  // starsSquid, farthest
+};
+
+struct Planet { int image; int32_t x, y; };
+constexpr Planet kPlanets[] = {
+    {12,  100,  100},  // planetFur
+    {11, -100, -100},  // planetCotton
+    {13,  100, -100},  // planetRobot
+};
+// clang-format on
+
+}  // namespace
+
+GameCo* Space::Routine(Dp* dp, Db*) {
+  for (const StarLayer& layer : kStarLayers) {
+    // Division truncates toward zero, as C++ does: layers drift symmetrically about the origin.
+    dp->Blit(layer.image, dp->cameraX / layer.divisor, dp->cameraY / layer.divisor);
+  }
+  for (const Planet& planet : kPlanets) {
+    dp->Blit(planet.image, planet.x, planet.y);
+  }
+  return this;
+}

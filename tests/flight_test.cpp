@@ -1,0 +1,168 @@
+// Rocket flight through the real top-level list, with the key flags set as KeyToExit would.
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "game/rocket.h"
+#include "headless.h"
+
+namespace {
+
+template <int... H>
+GameCo* StateOf(bool thrusting, int heading, std::integer_sequence<int, H...>) {
+  GameCo* coast[] = {Singleton<RocketCoast<H>>()...};
+  GameCo* thrust[] = {Singleton<RocketThrust<H>>()...};
+  return thrusting ? thrust[heading] : coast[heading];
+}
+
+GameCo* Coasting(int heading) {
+  return StateOf(false, heading, std::make_integer_sequence<int, kHeadingCount>());
+}
+GameCo* Thrusting(int heading) {
+  return StateOf(true, heading, std::make_integer_sequence<int, kHeadingCount>());
+}
+
+class FlightTest : public GameTest {
+ protected:
+  void ExpectCameraOnRocket() {
+    EXPECT_EQ(dp.cameraX, db.RocketX);
+    EXPECT_EQ(dp.cameraY, db.RocketY);
+  }
+};
+
+}  // namespace
+
+TEST_F(FlightTest, AtRestNothingMoves) {
+  db.RocketX = 77;  // the start state puts the rocket back at the origin
+  RunFrames(30);
+  EXPECT_EQ(RocketState(), Singleton<Rocket00>());
+  EXPECT_EQ(db.RocketX, 0);
+  EXPECT_EQ(db.RocketY, 0);
+  EXPECT_EQ(db.RocketVx, 0);
+  EXPECT_EQ(db.RocketVy, 0);
+  ExpectCameraOnRocket();
+}
+
+TEST_F(FlightTest, HoldingUpAcceleratesToTheCapOneFrameAfterTheFlagIsSeen) {
+  dp.keys[kKeyUp] = 1;
+  RunFrame();  // start state
+  RunFrame();  // Rocket00 sees the flag and only switches
+  EXPECT_EQ(RocketState(), Singleton<RocketThrust00>());
+  EXPECT_EQ(db.RocketVy, 0);
+  const int velocities[] = {-2, -4, -6, -8, -10, -10, -10, -10};
+  const int moves[] = {-2, -4, -6, -8, -10, -12, -12, -12};
+  for (int i = 0; i < 8; ++i) {
+    const int before = db.RocketY;
+    RunFrame();
+    EXPECT_EQ(db.RocketVy, velocities[i]) << "frame " << i;
+    EXPECT_EQ(db.RocketY - before, moves[i]) << "frame " << i;
+    EXPECT_EQ(db.RocketX, 0);
+    ExpectCameraOnRocket();
+  }
+  dp.keys[kKeyUp] = 0;
+  RunFrame();  // the last thrust frame sees the flag cleared
+  RunFrame();
+  EXPECT_EQ(RocketState(), Singleton<Rocket00>());
+  const int coasting = db.RocketY;
+  RunFrame();
+  EXPECT_EQ(db.RocketY - coasting, -10) << "coasting at the cap";
+}
+
+TEST_F(FlightTest, HoldingRightVisitsEveryHeadingInOrderAndWraps) {
+  dp.keys[kKeyRight] = 1;
+  RunFrame();
+  for (int step = 1; step <= kHeadingCount + 2; ++step) {
+    RunFrame();
+    EXPECT_EQ(RocketState(), Coasting(step % kHeadingCount)) << "step " << step;
+  }
+  dp.keys[kKeyRight] = 0;
+  dp.keys[kKeyLeft] = 1;
+  RunFrame();
+  EXPECT_EQ(RocketState(), Coasting(1));
+  RunFrame();
+  RunFrame();
+  EXPECT_EQ(RocketState(), Coasting(15));
+  EXPECT_EQ(db.RocketVx, 0);
+  EXPECT_EQ(db.RocketVy, 0);
+}
+
+TEST_F(FlightTest, TurningWhileCoastingNeverThrusts) {
+  dp.keys[kKeyLeft] = 1;
+  dp.keys[kKeyUp] = 1;
+  for (int i = 0; i < 40; ++i) {
+    RunFrame();
+    EXPECT_EQ(db.RocketVx, 0);
+    EXPECT_EQ(db.RocketVy, 0);
+  }
+  EXPECT_EQ(RocketState(), Coasting((16 - 39 % 16) % 16));
+}
+
+TEST_F(FlightTest, TurningWhileThrustingKeepsTheEngineOnUntilTheTurnEnds) {
+  dp.keys[kKeyUp] = 1;
+  RunFrames(2);
+  EXPECT_EQ(RocketState(), Thrusting(0));
+  dp.keys[kKeyUp] = 0;
+  dp.keys[kKeyRight] = 1;
+  RunFrame();  // thrusts at 00, turns to 22
+  EXPECT_EQ(db.RocketVx, 0);
+  EXPECT_EQ(db.RocketVy, -2);
+  RunFrame();  // thrusts at 22 with up released
+  EXPECT_EQ(db.RocketVx, 1);
+  EXPECT_EQ(db.RocketVy, -4);
+  RunFrame();  // thrusts at 45
+  EXPECT_EQ(db.RocketVx, 3);
+  EXPECT_EQ(db.RocketVy, -6);
+  EXPECT_EQ(RocketState(), Thrusting(3));
+  dp.keys[kKeyRight] = 0;
+  RunFrame();  // thrusts at 67, then back to coasting
+  EXPECT_EQ(db.RocketVx, 5);
+  EXPECT_EQ(db.RocketVy, -7);
+  EXPECT_EQ(RocketState(), Coasting(3));
+  RunFrame();
+  EXPECT_EQ(db.RocketVx, 5);
+  EXPECT_EQ(db.RocketVy, -7);
+  ExpectCameraOnRocket();
+}
+
+TEST_F(FlightTest, EveryHeadingThrustsAlongItsOwnDirection) {
+  dp.keys[kKeyUp] = 1;
+  RunFrames(2);
+  dp.keys[kKeyRight] = 1;
+  for (const Heading& heading : kHeadings) {
+    db.RocketVx = 0;
+    db.RocketVy = 0;
+    RunFrame();
+    EXPECT_EQ(db.RocketVx, heading.thrustX) << heading.label;
+    EXPECT_EQ(db.RocketVy, heading.thrustY) << heading.label;
+  }
+  EXPECT_EQ(RocketState(), Thrusting(0));
+}
+
+TEST_F(FlightTest, TheRocketIsAlwaysDrawnAtTheCanvasCentre) {
+  dp.keys[kKeyUp] = 1;
+  dp.keys[kKeyRight] = 1;
+  RunFrames(2);
+  dp.keys[kKeyRight] = 0;
+  for (int i = 0; i < 12; ++i) {
+    RunFrame();
+    const Frame frame(dp.renderer);
+    // The eyes' glass fills the porthole at the centre; the hull rings it.
+    EXPECT_EQ(frame.At(160, 90), 0x162248u) << "frame " << i;
+    EXPECT_NE(frame.At(160, 85), 0u) << "frame " << i;
+  }
+}
+
+TEST_F(FlightTest, AThrustingFrameDrawsTheFlameUnderTheRocket) {
+  RunFrames(2);
+  const uint32_t coastingTail = Frame(dp.renderer).At(160, 90 + 17);
+  dp.keys[kKeyUp] = 1;
+  RunFrames(2);
+  const Frame frame(dp.renderer);
+  frame.Save("thrusting-frame.bmp");
+  const uint32_t tail = frame.At(160, 90 + 17);
+  EXPECT_NE(tail, coastingTail);
+  EXPECT_GT(tail >> 16, 200u) << std::hex << tail << " is not flame-coloured";
+  EXPECT_LT(tail & 0xFF, 120u) << std::hex << tail << " is not flame-coloured";
+  // Over the flame's top the rocket's nozzle is drawn, not the flame.
+  EXPECT_LT(frame.At(160, 90 + 12) >> 16, 120u);
+}
