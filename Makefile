@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: run test build setup preview screenshot
+.PHONY: run test check fuzz build setup preview screenshot
 
 setup:
 	@scripts/setup
@@ -16,8 +16,22 @@ build: setup
 run: build
 	cd $(BUILD) && ./rocket
 
-test: build
+# Every test: the normal suite, then a bounded fuzzing run of the record reader.
+test: check fuzz
+
+# The normal suite alone.
+check: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The record reader under libFuzzer (clang, with AddressSanitizer and UBSan) for FUZZ_SECONDS,
+# starting from records the writer wrote.
+FUZZ_SECONDS ?= 30
+fuzz: setup
+	@cmake -S . -B $(BUILD)-fuzz -DROCKET_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(BUILD)-fuzz -j$(JOBS)
+	@rm -rf $(BUILD)-fuzz/corpus && mkdir -p $(BUILD)-fuzz/corpus
+	$(BUILD)-fuzz/record_seeds $(BUILD)-fuzz/corpus
+	$(BUILD)-fuzz/record_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(BUILD)-fuzz/corpus
 
 # The contact sheet of all 49 images as a PNG, for a look at the art.
 preview: build
