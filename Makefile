@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: run test check fuzz build setup preview screenshot
+.PHONY: run test check fuzz bench build setup preview screenshot masks
 
 setup:
 	@scripts/setup
@@ -41,3 +41,11 @@ preview: build
 # A screenshot of the game in flight for the README, taken by playing the real game under Xvfb.
 screenshot: build
 	/usr/bin/python3 tools/screenshot.py $(abspath $(BUILD))/rocket $(abspath $(BUILD)) docs/screenshot.png
+
+# Remakes the collision masks header from the current art; commit the result.
+masks: build
+	$(BUILD)/rocket_art --masks src/collision/masks.h
+
+# Benchmarks, with medians of five repetitions.
+bench: build
+	$(BUILD)/bench/poke_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The real program with a damaged assets folder: it must name the file it was loading, report
-# SDL's reason, try no later image and exit with status 1.
+# The real program with a damaged assets folder: the self-test's two lines come first, then it
+# must name the file it was loading, report SDL's reason, try no later image and exit with 1.
 set -euo pipefail
 game=$1 assets=$2
 work=$(mktemp -d)
@@ -17,8 +17,13 @@ check() {
   esac
   local status=0
   (cd "$work/run" && timeout 20 "$game" > "$work/out" 2>&1) || status=$?
-  local last2
+  local last2 first3
   last2=$(tail -n 2 "$work/out")
+  first3=$(head -n 3 "$work/out")
+  local expected_start=$'validating collision detection...\ncollision detection is ~mostly~ valid\nloading assets/body.bmp'
+  if [ "$first3" != "$expected_start" ]; then
+    echo "FAIL $name: output begins '$first3'"; failures=$((failures + 1)); return
+  fi
   if [ "$status" -ne 1 ]; then
     echo "FAIL $name: exit status $status, expected 1"; failures=$((failures + 1)); return
   fi

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "collision/poke.h"
 #include "core/game_cycle.h"
 
 int main(int argc, char* argv[]) {
@@ -10,6 +11,8 @@ int main(int argc, char* argv[]) {
   (void)argv;
   // Line by line, so a start-up report is never lost in a buffer when the process ends hard.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+  PocSsert<0>();  // before SDL starts: a failed check ends the program with its report
 
   Dp dp = Dp::Init();
   Db db = {};

@@ -49,7 +49,10 @@ Dp Dp::Init() {
 
 void Dp::LoadImage(int image, const char* filePath) {
   std::printf("loading %s\n", filePath);
-  SDL_Surface* surface = SDL_LoadBMP_RW(SDL_RWFromFile(filePath, "rb"), 1);
+  // A file that cannot be opened is reported with SDL's reason for that ("Couldn't open ..."),
+  // not the bitmap reader's complaint about a null stream.
+  SDL_RWops* file = SDL_RWFromFile(filePath, "rb");
+  SDL_Surface* surface = file != nullptr ? SDL_LoadBMP_RW(file, 1) : nullptr;
   if (surface == nullptr) {
     Crash("Unable to load");
   }

@@ -1,5 +1,6 @@
 // rocket_art OUTDIR: paints the game's 49 bitmaps into OUTDIR/assets and a preview sheet of all
 // of them into OUTDIR/art-preview.bmp. The output is the same, byte for byte, on every run.
+// rocket_art --masks FILE: writes the collision masks header made from the same pictures.
 #include <SDL.h>
 
 #include <algorithm>
@@ -100,8 +101,11 @@ Canvas PreviewSheet(const std::vector<Canvas>& images) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (argc == 3 && std::string(argv[1]) == "--masks") {
+    return WriteMaskHeader(argv[2]) ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: rocket_art OUTDIR\n");
+    std::fprintf(stderr, "usage: rocket_art OUTDIR | rocket_art --masks FILE\n");
     return 2;
   }
   const std::string out = argv[1];

@@ -25,3 +25,6 @@ enum class Pose { kStanding, kMidAir, kWalkingA, kWalkingB, kWalkingC };
 Canvas PaintBody(Pose pose);
 Canvas PaintHelmet(bool lookRight);
 Canvas PaintAstronautEyes(bool blinking);
+
+// The collision masks header: fixed self-test tables and the silhouettes of our pictures.
+bool WriteMaskHeader(const std::string& path);

@@ -1,0 +1,131 @@
+// The collision primitives against the per-pixel reference on random masks, at offsets inside,
+// on the edges and far outside in every direction; every instantiation the game uses included.
+#include "collision/poke.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "poke_reference.h"
+
+namespace {
+
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+
+std::vector<uint16_t> RandomMask(std::mt19937& random, unsigned w, unsigned h) {
+  // Densities from nearly empty to nearly full, so that both hits and misses come up.
+  const double density = std::uniform_real_distribution<double>(0.0, 0.3)(random);
+  std::bernoulli_distribution solid(density * density);
+  std::vector<uint16_t> mask(w / 16 * h, 0);
+  for (unsigned i = 0; i < w * h; ++i) {
+    if (solid(random)) {
+      mask[i / 16] |= uint16_t(0x8000u >> (i % 16));
+    }
+  }
+  return mask;
+}
+
+// Offsets inside, on each edge and far outside, given the span of interest.
+std::vector<int32_t> Offsets(int32_t span) {
+  std::vector<int32_t> offsets = {kMin,       kMin + 1,   -1000000,  -span - 17,
+                                  -span - 16, -span - 15, span + 15, span + 16,
+                                  span + 17,  1000000,    kMax - 16, kMax};
+  for (int32_t d = -span - 2; d <= span + 2; ++d) {
+    offsets.push_back(d);
+  }
+  return offsets;
+}
+
+template <unsigned W, unsigned H>
+void CheckWords(std::mt19937& random) {
+  SCOPED_TRACE(testing::Message() << W << "x" << H);
+  for (int trial = 0; trial < 6; ++trial) {
+    const std::vector<uint16_t> m = RandomMask(random, W, H);
+    for (int32_t y : Offsets(int32_t(H))) {
+      for (int32_t x : Offsets(int32_t(W))) {
+        ASSERT_EQ((PokeWord<W, H>(m.data(), x, y)), reference::Word(m.data(), W, H, x, y))
+            << "PokeWord at " << x << "," << y;
+        ASSERT_EQ((PokeWordShifted<W, H>(m.data(), x, y)), reference::Window(m.data(), W, H, x, y))
+            << "PokeWordShifted at " << x << "," << y;
+      }
+    }
+  }
+}
+
+template <unsigned W1, unsigned H1, unsigned W2, unsigned H2>
+void CheckPoke(std::mt19937& random, int trials, int step = 1) {
+  SCOPED_TRACE(testing::Message() << W1 << "x" << H1 << " over " << W2 << "x" << H2);
+  int hits = 0, misses = 0;
+  const int32_t spanX = int32_t(W1 + W2) / 2 + 2, spanY = int32_t(H1 + H2) / 2 + 2;
+  for (int trial = 0; trial < trials; ++trial) {
+    const std::vector<uint16_t> a = RandomMask(random, W1, H1);
+    const std::vector<uint16_t> b = RandomMask(random, W2, H2);
+    for (int32_t y : Offsets(spanY)) {
+      for (int32_t x : Offsets(spanX)) {
+        if ((x % step != 0 || y % step != 0) && std::abs(int64_t(x)) < spanX - 20) {
+          continue;
+        }
+        const unsigned expected = reference::Overlap(a.data(), W1, H1, b.data(), W2, H2, x, y);
+        ASSERT_EQ((Poke<W1, H1, W2, H2>(a.data(), b.data(), x, y)), expected)
+            << "at " << x << "," << y;
+        (expected ? hits : misses)++;
+      }
+    }
+  }
+  EXPECT_GT(hits, 0);
+  EXPECT_GT(misses, 0);
+}
+
+}  // namespace
+
+TEST(Poke, WordsMatchTheReferenceForEveryInstantiationTheGameUses) {
+  std::mt19937 random(1);
+  CheckWords<16, 4>(random);
+  CheckWords<16, 14>(random);
+  CheckWords<16, 16>(random);
+  CheckWords<32, 1>(random);
+  CheckWords<32, 32>(random);
+}
+
+TEST(Poke, WordsMatchTheReferenceOnWiderMasks) {
+  std::mt19937 random(2);
+  CheckWords<48, 40>(random);
+  CheckWords<64, 3>(random);
+}
+
+TEST(Poke, OverlapMatchesTheReferenceForThePairsTheGameUses) {
+  std::mt19937 random(3);
+  CheckPoke<16, 16, 32, 32>(random, 12);
+  CheckPoke<16, 4, 16, 4>(random, 40);
+}
+
+TEST(Poke, OverlapIsExactForEveryOtherShape) {
+  std::mt19937 random(4);
+  CheckPoke<48, 40, 64, 64>(random, 2, 3);  // a wider than a word
+  CheckPoke<64, 8, 32, 32>(random, 4);      // a wider than b
+  CheckPoke<32, 40, 48, 24>(random, 3, 2);  // a taller than b
+  CheckPoke<16, 4, 48, 33>(random, 4);      // odd difference of heights
+  CheckPoke<48, 5, 16, 2>(random, 6);       // a larger both ways
+  CheckPoke<256, 8, 256, 8>(random, 2, 5);  // long rows: the vector path and its edges
+  CheckPoke<160, 4, 96, 6>(random, 3, 3);
+}
+
+TEST(Poke, EmptyMasksNeverOverlapAndFullOnesOverlapWhereverTheyMeet) {
+  std::vector<uint16_t> full(64 / 16 * 64, 0xFFFF), empty(64 / 16 * 64, 0);
+  for (int32_t d = -70; d <= 70; ++d) {
+    EXPECT_EQ((Poke<64, 64, 64, 64>(full.data(), empty.data(), d, d)), 0u);
+    EXPECT_EQ((Poke<64, 64, 64, 64>(full.data(), full.data(), d, 0)), std::abs(d) < 64 ? 1u : 0u);
+    EXPECT_EQ((Poke<64, 64, 64, 64>(full.data(), full.data(), 0, d)), std::abs(d) < 64 ? 1u : 0u);
+  }
+}
+
+TEST(Poke, SelfTestPasses) {
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(PocSsert<0>(), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "validating collision detection...\ncollision detection is ~mostly~ valid\n");
+}
