@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: run test check fuzz bench build setup preview screenshot masks
+.PHONY: run test check sanitize fuzz bench figures build setup preview screenshot masks
 
 setup:
 	@scripts/setup
@@ -16,12 +16,19 @@ build: setup
 run: build
 	cd $(BUILD) && ./rocket
 
-# Every test: the normal suite, then a bounded fuzzing run of the record reader.
-test: check fuzz
+# Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, then a
+# bounded fuzzing run of the record reader.
+test: check sanitize fuzz
 
 # The normal suite alone.
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: setup
+	@cmake -S . -B $(BUILD)-asan -DROCKET_SANITIZE=ON -DROCKET_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD)-asan -j$(JOBS)
+	cd $(BUILD)-asan && ctest --output-on-failure -j$(JOBS)
 
 # The record reader under libFuzzer (clang, with AddressSanitizer and UBSan) for FUZZ_SECONDS,
 # starting from records the writer wrote.
@@ -49,3 +56,8 @@ masks: build
 # Benchmarks, with medians of five repetitions.
 bench: build
 	$(BUILD)/bench/poke_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# Every performance figure of the README: frame cost against a bare loop, the collision scan,
+# start-up time and peak memory of the real game under Xvfb.
+figures: build
+	/usr/bin/python3 tools/figures.py $(BUILD)

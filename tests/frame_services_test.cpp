@@ -12,11 +12,17 @@ namespace {
 
 class KeyToExitTest : public Headless {
  protected:
-  // One end-of-frame poll; true if it asked to quit.
+  // One end-of-frame poll; true if it asked to quit, by handing over a new Quit.
   bool Poll() {
     GameCo* keys = Singleton<KeyToExit<Db*>>();
     GameCo* next = keys->Routine(&dp, &db);
-    return next != keys;
+    if (next == keys) {
+      return false;
+    }
+    auto* quit = dynamic_cast<Quit<Db*>*>(next);
+    EXPECT_NE(quit, nullptr) << "a quit request must hand the slot to a Quit";
+    delete quit;  // never stepped here: stepping it would end the test process
+    return true;
   }
   std::string Flags() const {
     std::string flags;

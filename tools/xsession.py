@@ -33,11 +33,15 @@ class XSession:
     def run(self, *args, timeout=10):
         return subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=timeout)
 
-    def launch(self, game, cwd):
-        """Starts the game and waits for its window to be mapped; returns (process, window)."""
+    def launch(self, game, cwd, extra_env=None):
+        """Starts the game and waits for its window to be mapped; returns (process, window).
+        process.started_ns is the monotonic clock just before the launch."""
         out = tempfile.TemporaryFile(mode="w+")
-        process = subprocess.Popen([game], cwd=cwd, env=self.env, stdout=out,
+        env = dict(self.env, **(extra_env or {}))
+        started_ns = time.monotonic_ns()
+        process = subprocess.Popen([game], cwd=cwd, env=env, stdout=out,
                                    stderr=subprocess.STDOUT)
+        process.started_ns = started_ns
         process.output_file = out
         found = self.run("timeout", "10", "xdotool", "search", "--sync", "--onlyvisible",
                          "--name", "^title$", timeout=15)

@@ -11,8 +11,12 @@
 
 namespace poke_rows {
 
-// The window of b from word i on, shifted left by s (0 to 15); b[i] and b[i + 1] must exist.
+// The window of b from word i on, shifted left by s (0 to 15). b[i] must exist, and b[i + 1]
+// too unless s is 0: an aligned window is the word itself, and the next may lie past the mask.
 inline unsigned Window(const uint16_t* b, int64_t i, unsigned s) {
+  if (s == 0) {
+    return b[i];
+  }
   return ((unsigned(b[i]) << s) | (unsigned(b[i + 1]) >> (16 - s))) & 0xFFFFu;
 }
 
@@ -52,8 +56,7 @@ inline bool InteriorOverlaps(const uint16_t* a, const uint16_t* b, int32_t n, un
   }
 #endif
   for (; i < n; ++i) {
-    const unsigned w = s == 0 ? b[i] : Window(b, i, s);
-    if (a[i] & w) {
+    if (a[i] & Window(b, i, s)) {
       return true;
     }
   }
