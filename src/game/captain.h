@@ -10,14 +10,25 @@ class Captain final : public GameCo {
   GameCo* Routine(Dp* dp, Db* db) override;
 };
 
-class CaptainLookRight final : public GameCo {
+// Looking right or left: draws those eyes at the camera point and turns them when the other
+// side's key is held. Reached through its own Singleton(), one instance per side.
+template <bool Right>
+class CaptainLook final : public GameCo {
  public:
-  static CaptainLookRight* Singleton();
-  GameCo* Routine(Dp* dp, Db* db) override;
+  static CaptainLook* Singleton() {
+    static CaptainLook instance;
+    return &instance;
+  }
+
+  GameCo* Routine(Dp* dp, Db*) override {
+    constexpr int kEyesLeft = 7, kEyesRight = 8;
+    dp->Blit(Right ? kEyesRight : kEyesLeft, dp->cameraX, dp->cameraY);
+    if (dp->keys[Right ? kKeyLeft : kKeyRight]) {
+      return CaptainLook<!Right>::Singleton();
+    }
+    return this;
+  }
 };
 
-class CaptainLookLeft final : public GameCo {
- public:
-  static CaptainLookLeft* Singleton();
-  GameCo* Routine(Dp* dp, Db* db) override;
-};
+using CaptainLookRight = CaptainLook<true>;
+using CaptainLookLeft = CaptainLook<false>;
