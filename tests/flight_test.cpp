@@ -164,5 +164,5 @@ TEST_F(FlightTest, AThrustingFrameDrawsTheFlameUnderTheRocket) {
   EXPECT_GT(tail >> 16, 200u) << std::hex << tail << " is not flame-coloured";
   EXPECT_LT(tail & 0xFF, 120u) << std::hex << tail << " is not flame-coloured";
   // Over the flame's top the rocket's nozzle is drawn, not the flame.
-  EXPECT_LT(frame.At(160, 90 + 12) >> 16, 120u);
+  EXPECT_LT(frame.At(160, 90 + 9) >> 16, 120u);
 }

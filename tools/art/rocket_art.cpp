@@ -9,8 +9,10 @@ namespace {
 constexpr float kPi = 3.14159265f;
 constexpr float kHullHalfWidth = 4.8f;
 constexpr float kRimRadius = 4.3f;
-// The model sits a pixel forward of the porthole, which leaves room behind it for the flame.
-constexpr float kModelShift = 1.0f;
+// The model is drawn a little shorter than it is modelled and sits forward of the porthole,
+// which leaves room behind it in the picture for a good long flame.
+constexpr float kModelShift = 1.6f;
+constexpr float kLengthScale = 0.9f;
 
 const std::vector<Point> kHull = {{0.0f, -14.5f}, {1.8f, -12.5f}, {3.3f, -10.0f}, {4.3f, -7.0f},
                                   {4.8f, -4.0f},  {4.8f, 8.0f},   {4.0f, 10.2f},  {-4.0f, 10.2f},
@@ -24,7 +26,7 @@ const std::vector<Point> kNozzle = {{-2.6f, 10.0f}, {2.6f, 10.0f}, {3.3f, 12.4f}
 Point ToModel(int heading, float x, float y) {
   const float angle = heading * kPi / 8.0f;
   const float c = std::cos(angle), s = std::sin(angle);
-  return {x * c + y * s, -x * s + y * c + kModelShift};
+  return {x * c + y * s, (-x * s + y * c + kModelShift) / kLengthScale};
 }
 
 // Brightness of the round hull at model column `mx`, lit in canvas space so all headings share
@@ -64,7 +66,7 @@ Ink RocketAt(int heading, float x, float y) {
 // A tapering tongue of fire from the nozzle backwards, hottest in its core.
 Ink FlameAt(int heading, float x, float y) {
   const Point m = ToModel(heading, x, y);
-  constexpr float kTop = 11.0f, kLength = 9.0f, kHalfWidth = 3.3f;
+  constexpr float kTop = 11.0f, kLength = 12.0f, kHalfWidth = 3.3f;
   const float t = (m.y - kTop) / kLength;
   if (t < 0.0f || t > 1.0f) {
     return kClear;
