@@ -22,7 +22,8 @@ inline unsigned Window(const uint16_t* b, int64_t i, unsigned s) {
 
 // True if any of the n words of a meets its window of b. b[0 .. n - 1] must exist, and b[n]
 // too unless s is 0: an aligned window is the word itself.
-inline bool InteriorOverlaps(const uint16_t* a, const uint16_t* b, int32_t n, unsigned s) {
+[[gnu::always_inline]] inline bool InteriorOverlaps(const uint16_t* a, const uint16_t* b, int32_t n,
+                                                    unsigned s) {
   int32_t i = 0;
 #if defined(__SSE2__)
   const __m128i left = _mm_cvtsi32_si128(int(s));
@@ -65,8 +66,8 @@ inline bool InteriorOverlaps(const uint16_t* a, const uint16_t* b, int32_t n, un
 
 // A mask one word wide against windows that lie wholly inside b: one word of a a row, the
 // windows `stride` words apart in b. Four rows between looks.
-inline bool NarrowOverlaps(const uint16_t* a, const uint16_t* b, int64_t stride, int64_t rows,
-                           unsigned s) {
+[[gnu::always_inline]] inline bool NarrowOverlaps(const uint16_t* a, const uint16_t* b,
+                                                  int64_t stride, int64_t rows, unsigned s) {
   int64_t r = 0;
   for (; r + 4 <= rows; r += 4) {
     const unsigned hits =
@@ -111,7 +112,8 @@ Columns ColumnsFor(int32_t ox) {
 
 // One row: b's words past either edge read as empty.
 template <unsigned WB>
-bool RowOverlaps(const Columns& c, const uint16_t* a, const uint16_t* b) {
+[[gnu::always_inline]] inline bool RowOverlaps(const Columns& c, const uint16_t* a,
+                                               const uint16_t* b) {
   const auto edge = [&](int32_t j) {
     const int32_t i = c.k0 + j;
     const unsigned hi = i >= 0 && i < int32_t(WB) ? b[i] : 0;
@@ -138,7 +140,8 @@ bool RowOverlaps(const Columns& c, const uint16_t* a, const uint16_t* b) {
 // The rows of a (W1 by H1) that lie over b (W2 by H2) when a's (c, r) lies on b's (c + ox,
 // r + oy); some row and some column of a must reach b.
 template <unsigned W1, unsigned H1, unsigned W2, unsigned H2>
-bool Scan(const uint16_t* a, const uint16_t* b, int64_t ox, int64_t oy) {
+[[gnu::always_inline]] inline bool Scan(const uint16_t* a, const uint16_t* b, int64_t ox,
+                                        int64_t oy) {
   const int64_t firstRow = oy < 0 ? -oy : 0;
   const int64_t endRow = int64_t(H2) - oy < int64_t(H1) ? int64_t(H2) - oy : int64_t(H1);
   const Columns c = ColumnsFor<W1 / 16, W2 / 16>(int32_t(ox));
