@@ -166,3 +166,47 @@ TEST_F(FlightTest, AThrustingFrameDrawsTheFlameUnderTheRocket) {
   // Over the flame's top the rocket's nozzle is drawn, not the flame.
   EXPECT_LT(frame.At(160, 90 + 9) >> 16, 120u);
 }
+
+// A golden run: 240 frames of scripted keys through the real lists, compared with the record and
+// the camera this script has always ended with. It guards the whole of play against changes
+// that the focused cases above might miss.
+TEST_F(FlightTest, GoldenRun) {
+  struct Step {
+    int until;  // frames up to this one (exclusive) hold these keys
+    bool up, left, right;
+  };
+  // clang-format off
+  const Step script[] = {
+      { 10, false, false, false},
+      { 30, true,  false, false},
+      { 34, false, false, true },
+      { 60, true,  false, false},
+      { 75, true,  true,  false},
+      {110, false, false, false},
+      {130, true,  false, true },
+      {131, false, true,  true },
+      {170, true,  false, false},
+      {240, false, false, false},
+  };
+  // clang-format on
+  int frame = 0;
+  for (const Step& step : script) {
+    for (; frame < step.until; ++frame) {
+      dp.keys[kKeyUp] = step.up;
+      dp.keys[kKeyLeft] = step.left;
+      dp.keys[kKeyRight] = step.right;
+      RunFrame();
+    }
+  }
+  const Db expected = {884, 621, 3, 10, 0, 0, -158, 28, -2, 2};
+  EXPECT_EQ(db.RocketX, expected.RocketX);
+  EXPECT_EQ(db.RocketY, expected.RocketY);
+  EXPECT_EQ(db.RocketVx, expected.RocketVx);
+  EXPECT_EQ(db.RocketVy, expected.RocketVy);
+  EXPECT_EQ(db.FlipperBallX, expected.FlipperBallX);
+  EXPECT_EQ(db.FlipperBallY, expected.FlipperBallY);
+  EXPECT_EQ(db.FlipperBallVx, expected.FlipperBallVx);
+  EXPECT_EQ(db.FlipperBallVy, expected.FlipperBallVy);
+  EXPECT_EQ(RocketState(), Singleton<Rocket180>());
+  ExpectCameraOnRocket();
+}
