@@ -1,6 +1,7 @@
 // Rocket flight through the real top-level list, with the key flags set as KeyToExit would.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <utility>
 
 #include "game/rocket.h"
@@ -167,37 +168,51 @@ TEST_F(FlightTest, AThrustingFrameDrawsTheFlameUnderTheRocket) {
   EXPECT_LT(frame.At(160, 90 + 9) >> 16, 120u);
 }
 
-// A golden run: 240 frames of scripted keys through the real lists, compared with the record and
-// the camera this script has always ended with. It guards the whole of play against changes
-// that the focused cases above might miss.
-TEST_F(FlightTest, GoldenRun) {
-  struct Step {
-    int until;  // frames up to this one (exclusive) hold these keys
-    bool up, left, right;
-  };
-  // clang-format off
-  const Step script[] = {
-      { 10, false, false, false},
-      { 30, true,  false, false},
-      { 34, false, false, true },
-      { 60, true,  false, false},
-      { 75, true,  true,  false},
-      {110, false, false, false},
-      {130, true,  false, true },
-      {131, false, true,  true },
-      {170, true,  false, false},
-      {240, false, false, false},
-  };
-  // clang-format on
-  int frame = 0;
-  for (const Step& step : script) {
-    for (; frame < step.until; ++frame) {
-      dp.keys[kKeyUp] = step.up;
-      dp.keys[kKeyLeft] = step.left;
-      dp.keys[kKeyRight] = step.right;
-      RunFrame();
+namespace {
+
+// The keys of a golden run: 240 frames that turn, thrust, coast and turn while thrusting.
+struct ScriptStep {
+  int until;  // frames up to this one (exclusive) hold these keys
+  bool up, left, right;
+};
+// clang-format off
+constexpr ScriptStep kGoldenScript[] = {
+    { 10, false, false, false},
+    { 30, true,  false, false},
+    { 34, false, false, true },
+    { 60, true,  false, false},
+    { 75, true,  true,  false},
+    {110, false, false, false},
+    {130, true,  false, true },
+    {131, false, true,  true },
+    {170, true,  false, false},
+    {240, false, false, false},
+};
+// clang-format on
+
+// Calls frame(number) once a frame of the script, with the script's keys set in every `dps`.
+template <typename Frame>
+void PlayGoldenScript(std::initializer_list<Dp*> dps, Frame frame) {
+  int number = 0;
+  for (const ScriptStep& step : kGoldenScript) {
+    for (; number < step.until; ++number) {
+      for (Dp* dp : dps) {
+        dp->keys[kKeyUp] = step.up;
+        dp->keys[kKeyLeft] = step.left;
+        dp->keys[kKeyRight] = step.right;
+      }
+      frame(number);
     }
   }
+}
+
+}  // namespace
+
+// A golden run: the script through the real lists, compared with the record and the camera this
+// script has always ended with. It guards the whole of play against changes that the focused
+// cases above might miss.
+TEST_F(FlightTest, GoldenRun) {
+  PlayGoldenScript({&dp}, [&](int) { RunFrame(); });
   const Db expected = {884, 621, 3, 10, 0, 0, -158, 28, -2, 2};
   EXPECT_EQ(db.RocketX, expected.RocketX);
   EXPECT_EQ(db.RocketY, expected.RocketY);
@@ -209,4 +224,40 @@ TEST_F(FlightTest, GoldenRun) {
   EXPECT_EQ(db.FlipperBallVy, expected.FlipperBallVy);
   EXPECT_EQ(RocketState(), Singleton<Rocket180>());
   ExpectCameraOnRocket();
+}
+
+// Composing on the canvas and scaling it once must show the player exactly what scaling every
+// image into the window shows: the same game played on both paths, every window pixel of every
+// frame compared before the present.
+TEST_F(FlightTest, TheCanvasShowsTheSameWindowAsDrawingStraightToIt) {
+  ASSERT_NE(dp.canvas, nullptr) << "the software renderer can draw to a texture";
+  Dp direct = Dp::Init();
+  DrawStraightToWindow(direct);
+  Db directDb = {};
+  GameCo* noServices[1] = {nullptr};
+  GameCos quiet(noServices);
+  GameCo* slots[kTopLevelSlots];
+  FillTopLevel(slots, &quiet);
+  GameCos directGame(slots);
+
+  PlayGoldenScript({&dp, &direct}, [&](int number) {
+    if (HasFailure()) {
+      return;  // one differing frame says enough
+    }
+    RunFrame();
+    directGame.Routine(&direct, &directDb);
+    dp.ComposeWindow();
+    const Frame composed(dp.renderer);
+    const Frame straight(direct.renderer);
+    dp.DrawOnCanvas();
+    ASSERT_EQ(composed.Pixels().size(), 1280u * 720u);
+    ASSERT_EQ(straight.Pixels().size(), 1280u * 720u);
+    if (composed.Pixels() != straight.Pixels()) {
+      composed.Save("canvas-path.bmp");
+      straight.Save("straight-path.bmp");
+      FAIL() << "frame " << number << " differs (canvas-path.bmp, straight-path.bmp)";
+    }
+  });
+  EXPECT_EQ(db.RocketX, directDb.RocketX);
+  Release(direct);
 }

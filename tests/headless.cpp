@@ -1,6 +1,10 @@
 #include "headless.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
+
+#include "platform/image_table.h"
 
 Frame::Frame(SDL_Renderer* renderer) {
   SDL_GetRendererOutputSize(renderer, &width_, &height_);
@@ -30,16 +34,107 @@ void Headless::SetUp() {
 }
 
 void Headless::TearDown() {
-  // Leave no injected event behind, and release what Init made, so the sanitized suite can tell
-  // a leak of the game's from the harness's.
-  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // leave no injected event behind
+  Release(dp);
+  SDL_Quit();
+}
+
+void Release(Dp& dp) {
   delete[] dp.textures;
   delete[] dp.scratch;
   delete[] dp.keys;
   SDL_DestroyRenderer(dp.renderer);  // and every texture made on it
   SDL_DestroyWindow(dp.window);
-  SDL_Quit();
 }
+
+void DrawStraightToWindow(Dp& dp) {
+  SDL_SetRenderTarget(dp.renderer, nullptr);
+  SDL_DestroyTexture(dp.canvas);
+  dp.canvas = nullptr;
+}
+
+namespace {
+
+CallLog* activeLog = nullptr;
+
+// SDL's own definition of a function that the test binaries define too.
+template <typename Function>
+Function Next(const char* name) {
+  return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+CallLog::CallLog(const Dp& dp) : dp_(dp) {
+  activeLog = this;
+}
+
+CallLog::~CallLog() {
+  activeLog = nullptr;
+}
+
+std::string CallLog::Take() {
+  std::string calls;
+  calls.swap(calls_);
+  return calls;
+}
+
+void CallLog::Note(const std::string& call) {
+  calls_ += calls_.empty() ? call : " " + call;
+}
+
+void CallLog::NoteCopy(SDL_Texture* texture) {
+  if (texture == dp_.canvas) {
+    Note("copy-canvas");
+    return;
+  }
+  for (int image = 0; image < kImageCount; ++image) {
+    if (dp_.textures[image] == texture) {
+      Note("copy" + std::to_string(image));
+      return;
+    }
+  }
+  Note("copy?");
+}
+
+extern "C" {
+
+void SDL_RenderPresent(SDL_Renderer* renderer) {
+  static const auto next = Next<void (*)(SDL_Renderer*)>("SDL_RenderPresent");
+  if (activeLog != nullptr) {
+    activeLog->Note("present");
+  }
+  next(renderer);
+}
+
+void SDL_Delay(Uint32 ms) {
+  static const auto next = Next<void (*)(Uint32)>("SDL_Delay");
+  if (activeLog != nullptr) {
+    activeLog->Note("wait" + std::to_string(ms));
+  }
+  next(ms);
+}
+
+int SDL_PollEvent(SDL_Event* event) {
+  static const auto next = Next<int (*)(SDL_Event*)>("SDL_PollEvent");
+  if (activeLog != nullptr) {
+    activeLog->Note("poll");
+  }
+  return next(event);
+}
+
+int SDL_RenderCopy(SDL_Renderer* renderer, SDL_Texture* texture, const SDL_Rect* source,
+                   const SDL_Rect* destination) {
+  static const auto next =
+      Next<int (*)(SDL_Renderer*, SDL_Texture*, const SDL_Rect*, const SDL_Rect*)>(
+          "SDL_RenderCopy");
+  if (activeLog != nullptr) {
+    activeLog->NoteCopy(texture);
+  }
+  return next(renderer, texture, source, destination);
+}
+
+}  // extern "C"
 
 uint32_t CoordinateColour(int x, int y) {
   const uint32_t blue = 0x80 | ((x >> 8) << 4) | (y >> 8);

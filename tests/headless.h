@@ -12,12 +12,15 @@
 
 #include "core/game_cycle.h"
 
-// One frame read back from the renderer, addressed in canvas (logical) pixels.
+// One frame read back from the renderer's current target (the canvas, or the window once
+// composed), addressed in canvas (logical) pixels.
 class Frame {
  public:
   explicit Frame(SDL_Renderer* renderer);
   // The pixel as 0xRRGGBB.
   uint32_t At(int x, int y) const;
+  // Every pixel read, in output pixels.
+  const std::vector<uint32_t>& Pixels() const { return pixels_; }
   // Writes the frame as a bitmap, to look at what a test saw.
   void Save(const std::string& path) const;
 
@@ -38,6 +41,32 @@ class Headless : public ::testing::Test {
 
   Dp dp{};
   Db db{};
+};
+
+// Turns a platform object made by Dp::Init to the path of renderers that cannot draw to a
+// texture: from now on every image is scaled straight into the window.
+void DrawStraightToWindow(Dp& dp);
+
+// Releases what Dp::Init made but SDL itself, so the sanitized suite can tell a leak of the
+// game's from the harness's.
+void Release(Dp& dp);
+
+// While one is alive, the SDL calls that make up a frame are noted in order: "present",
+// "wait<ms>", "poll", and "copy<image>" for a copy of an image's texture ("copy-canvas" for the
+// canvas). The test binaries define these SDL functions themselves, pass every call on to SDL,
+// and note it only while a log is alive.
+class CallLog {
+ public:
+  explicit CallLog(const Dp& dp);
+  ~CallLog();
+  // The calls since the last Take, separated by blanks.
+  std::string Take();
+  void Note(const std::string& call);
+  void NoteCopy(SDL_Texture* texture);
+
+ private:
+  const Dp& dp_;
+  std::string calls_;
 };
 
 // A texture whose every pixel tells where it came from: red and green hold x and y (low bytes),

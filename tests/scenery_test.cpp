@@ -45,6 +45,15 @@ std::pair<int, int> WhereSpaceDraws(Dp& dp, Db& db, int image, int cx, int cy) {
 
 }  // namespace
 
+TEST_F(SceneryTest, TheFirstFrameDrawsOnlyTheBackdropWithTheStarsUnderThePlanets) {
+  CallLog log(dp);
+  RunFrame();  // the start states set the record up and draw nothing
+  const std::string backdrop = "copy46 copy47 copy48 copy12 copy11 copy13";
+  EXPECT_EQ(log.Take(), backdrop);
+  RunFrame();  // then the eyes, the rocket over them, and the ball
+  EXPECT_EQ(log.Take(), backdrop + " copy8 copy14 copy8");
+}
+
 TEST_F(SceneryTest, StarLayersFollowTheCameraAtTruncatedFractions) {
   using P = std::pair<int, int>;
   for (int layer : {46, 47, 48}) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""figures.py BUILD: every performance figure of the README in one run. One frame's work against
-a bare loop of the same SDL calls (headless, software renderer); the collision scan; start-up to
-the first presented frame and peak resident memory of the real game under Xvfb."""
+"""figures.py BUILD: every performance figure of the README in one run. One frame's work on the
+canvas and straight to the window against the floor of composing at canvas size (headless,
+software renderer); the collision scan; start-up to the first presented frame, peak resident
+memory and the CPU used at rest by the real game under Xvfb, on both drawing paths."""
 import json
 import os
 import platform
@@ -41,13 +42,16 @@ def machine():
 print(f"Machine: {machine()}\n")
 
 frames = medians(os.path.join(build, "bench", "frame_bench"))
-game = frames["BM_GameFrame"]["real_time"]
-bare = frames["BM_BareFrame"]["real_time"]
+canvas = frames["BM_GameFrame/1"]["real_time"]
+straight = frames["BM_GameFrame/0"]["real_time"]
+floor = frames["BM_FloorFrame"]["real_time"]
 print("| One frame's work (no 41 ms wait), headless software renderer | median |")
 print("|---|---|")
-print(f"| the game's lists, stepped once | {game / 1000:.2f} ms |")
-print(f"| a bare loop of the same SDL calls | {bare / 1000:.2f} ms |")
-print(f"| game / bare | {game / bare:.3f} |\n")
+print(f"| the game, composed on the canvas | {canvas / 1000:.2f} ms |")
+print(f"| the game, each image scaled into the window | {straight / 1000:.2f} ms |")
+print(f"| floor: the same images composed at 320x180 and scaled once | {floor / 1000:.2f} ms |")
+print(f"| canvas / floor | {canvas / floor:.3f} |")
+print(f"| canvas / straight | {canvas / straight:.3f} |\n")
 
 poke = medians(os.path.join(build, "bench", "poke_bench"))
 print("| Collision scan | no hit, per call | per window | reference per window | early hit |")
@@ -86,3 +90,43 @@ print(f"| launch to first presented frame | {statistics.median(starts):.0f} ms |
       f"{min(starts):.0f} to {max(starts):.0f} ms |")
 print(f"| peak resident memory | {statistics.median(peaks) / 1024:.1f} MiB | "
       f"{min(peaks) / 1024:.1f} to {max(peaks) / 1024:.1f} MiB |")
+
+
+# CPU at rest: the game left alone for a few seconds, on each renderer and each drawing path, the
+# runs interleaved so that a busy moment of the machine falls on all of them alike.
+no_target = os.path.join(build, "bench", "libno_target_probe.so")
+configs = [("Mesa GL", "opengl", False), ("Mesa GL", "opengl", True),
+           ("software", "software", False), ("software", "software", True)]
+usage = {config: [] for config in configs}
+ticks = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / ticks  # utime and stime
+
+
+with XSession() as x:
+    for run in range(runs):
+        for config in configs:
+            _, driver, straight_path = config
+            env = {"SDL_RENDER_DRIVER": driver}
+            if straight_path:
+                env["LD_PRELOAD"] = no_target
+            process, window = x.launch(os.path.join(build, "rocket"), build, env)
+            time.sleep(1.0)
+            used, since = cpu_seconds(process.pid), time.monotonic()
+            time.sleep(3.0)
+            usage[config].append(100 * (cpu_seconds(process.pid) - used)
+                                 / (time.monotonic() - since))
+            x.keys("Escape")
+            wait_exit(process)
+print()
+print("| CPU at rest under Xvfb, share of one core | composed on the canvas | "
+      "each image scaled into the window | canvas / straight |")
+print("|---|---|---|---|")
+for name, driver, _ in configs[::2]:
+    on_canvas = statistics.median(usage[(name, driver, False)])
+    scaled = statistics.median(usage[(name, driver, True)])
+    print(f"| {name} renderer | {on_canvas:.1f}% | {scaled:.1f}% | {on_canvas / scaled:.2f} |")

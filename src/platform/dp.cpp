@@ -38,6 +38,14 @@ Dp Dp::Init() {
   Dp dp{};
   dp.renderer = renderer;
   dp.window = window;
+  dp.canvas = MakeCanvas(renderer);
+  if (dp.canvas == nullptr) {
+    // Standard output is the game's log and stays as it is; this only explains a slow machine.
+    std::fprintf(stderr,
+                 "rocket: the renderer cannot draw to a texture; each image is scaled into the "
+                 "window on its own, which is slower\n");
+  }
+  dp.DrawOnCanvas();
   dp.scratch = new uint8_t[kScratchBytes];
   dp.keys = new uint8_t[kKeyCount]();
   dp.textures = new SDL_Texture*[kImageCount];

@@ -21,6 +21,9 @@ struct Dp {
   uint8_t* keys;           // heap array of kKeyCount flags, written by KeyToExit
   int32_t cameraX;         // the world point shown at the centre of the canvas
   int32_t cameraY;
+  SDL_Texture* canvas;  // the 320x180 target every image is drawn on 1:1, scaled into the window
+                        // once a frame; null where the renderer cannot draw to a texture, and
+                        // then images are drawn straight to the window, scaled one by one
 
   // Starts SDL, opens the window and loads every image; ends the process through Crash on any
   // failure. Called once, by main.
@@ -32,7 +35,18 @@ struct Dp {
   // Draws image number `image` centred on world point (x, y) as seen from the camera, clipped
   // to the canvas. The one drawing operation of the game.
   void Blit(int image, int x, int y);
+
+  // The two halves of presenting, called by RefreshScreen around SDL_RenderPresent. The first
+  // scales the finished canvas into the window (black wherever the window is not an exact
+  // multiple) and leaves the window as the render target, so that a frame can be read back
+  // before it is presented; the second turns drawing back to the canvas. Both do nothing when
+  // images are drawn straight to the window.
+  void ComposeWindow();
+  void DrawOnCanvas();
 };
+
+// A 320x180 texture to draw a frame on, or null where the renderer cannot draw to a texture.
+SDL_Texture* MakeCanvas(SDL_Renderer* renderer);
 
 // The size of a texture as the rectangle (0, 0, width, height); all zero if SDL cannot tell.
 SDL_Rect GetRect(SDL_Texture* texture);

@@ -24,7 +24,9 @@ template <typename... Rest>
 class RefreshScreen final : public Co<Dp*, Rest...> {
  public:
   Co<Dp*, Rest...>* Routine(Dp* dp, Rest...) override {
+    dp->ComposeWindow();
     SDL_RenderPresent(dp->renderer);
+    dp->DrawOnCanvas();
     return this;
   }
 };
