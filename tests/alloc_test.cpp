@@ -1,9 +1,12 @@
 // Play allocates nothing: after the first frames, stepping the real lists makes no heap
 // allocation in the game's code. Every C++ allocation is counted through a replaced operator new
-// (the game's code allocates only that way; SDL's own C allocations are not ours).
+// (the game's code allocates only that way; SDL's own C allocations are not ours). The same
+// operator new hands out dirty memory, so start-up state that a fresh process's zeroed pages
+// would hide shows here.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "headless.h"
@@ -18,7 +21,7 @@ void* Allocate(std::size_t size) {
     ++allocations;
   }
   if (void* p = std::malloc(size == 0 ? 1 : size)) {
-    return p;
+    return std::memset(p, 0xA5, size);
   }
   throw std::bad_alloc();
 }
@@ -45,6 +48,27 @@ void operator delete[](void* p, std::size_t) noexcept {
 }
 
 using AllocationTest = Headless;
+
+// Fills a stretch of the stack below the caller with a pattern, where the next call's frame
+// will lie.
+[[gnu::noinline]] void DirtyTheStack() {
+  volatile unsigned char junk[1 << 16];
+  for (size_t i = 0; i < sizeof junk; ++i) {
+    junk[i] = 0xA5;
+  }
+}
+
+TEST_F(AllocationTest, StartUpStateDoesNotComeFromFreshMemory) {
+  DirtyTheStack();
+  Dp fresh = Dp::Init();
+  for (int k = 0; k < kKeyCount; ++k) {
+    EXPECT_EQ(fresh.keys[k], 0) << "flag " << k;
+  }
+  EXPECT_EQ(fresh.cameraX, 0);
+  EXPECT_EQ(fresh.cameraY, 0);
+  EXPECT_EQ(fresh.event.type, 0u);
+  Release(fresh);
+}
 
 TEST_F(AllocationTest, SteppingFramesAllocatesNothing) {
   GameCos services = GameCycle();

@@ -1,7 +1,10 @@
 // Rocket flight through the real top-level list, with the key flags set as KeyToExit would.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "game/rocket.h"
@@ -137,6 +140,49 @@ TEST_F(FlightTest, EveryHeadingThrustsAlongItsOwnDirection) {
     EXPECT_EQ(db.RocketVy, heading.thrustY) << heading.label;
   }
   EXPECT_EQ(RocketState(), Thrusting(0));
+
+  // Each heading from rest, the engine held for eight frames with the down flag set too (nothing
+  // reads it): on both signs of each axis the speed caps at 10 after the move, and every frame
+  // draws that heading's own flame under its own rocket.
+  dp.keys[kKeyRight] = 0;
+  dp.keys[kKeyDown] = 1;
+  CallLog log(dp);
+  for (int h = 0; h < kHeadingCount; ++h) {
+    const std::string label = kHeadings[h].label;
+    // A component is 2 away from the axes and on the diagonals, 1 within 30 degrees of the other
+    // axis, 0 along it; y grows downwards.
+    const double angle = h * 22.5 * 3.14159265358979 / 180;
+    auto thrust = [](double part) {
+      const int size = std::abs(part) < 0.01 ? 0 : std::abs(part) < 0.5 ? 1 : 2;
+      return part < 0 ? -size : size;
+    };
+    const int tx = thrust(std::sin(angle)), ty = thrust(-std::cos(angle));
+    // After eight frames of thrust t from rest: |t| = 2 moves 2, 4, ..., 10, then 12 a frame,
+    // capped at 10; |t| = 1 never reaches the cap.
+    const int speed[] = {0, 8, 10}, distance[] = {0, 36, 66};
+    db = Db{};
+    GameCo* state = Thrusting(h);
+    for (int frame = 0; frame < 8; ++frame) {
+      log.Take();
+      state = state->Routine(&dp, &db);
+      Singleton<RocketMomentum>()->Routine(&dp, &db);
+      ASSERT_EQ(log.Take(), "copy:rocketThrust" + label + " copy:rocket" + label) << label;
+    }
+    EXPECT_EQ(state, Thrusting(h)) << label;
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    EXPECT_EQ(db.RocketVx, sign(tx) * speed[std::abs(tx)]) << label;
+    EXPECT_EQ(db.RocketVy, sign(ty) * speed[std::abs(ty)]) << label;
+    EXPECT_EQ(db.RocketX, sign(tx) * distance[std::abs(tx)]) << label;
+    EXPECT_EQ(db.RocketY, sign(ty) * distance[std::abs(ty)]) << label;
+    // Up released, down still held: coasting, no thrust.
+    dp.keys[kKeyUp] = 0;
+    state = state->Routine(&dp, &db)->Routine(&dp, &db);
+    EXPECT_EQ(state, Coasting(h)) << label;
+    EXPECT_EQ(log.Take(),
+              "copy:rocketThrust" + label + " copy:rocket" + label + " copy:rocket" + label);
+    EXPECT_EQ(db.RocketVx, sign(tx) * (speed[std::abs(tx)] + std::abs(tx))) << label;
+    dp.keys[kKeyUp] = 1;
+  }
 }
 
 TEST_F(FlightTest, TheRocketIsAlwaysDrawnAtTheCanvasCentre) {

@@ -136,6 +136,6 @@ TEST_F(QuitTest, FramesArePresentedPacedThenReadAndAQuitEndsAfterTheNextFrame) {
         std::exit(3);
       },
       ::testing::ExitedWithCode(0),
-      "\\[(copy[^ ]* )*present wait41 poll (copy[^ ]* )*present wait41 poll "
-      "(copy[^ ]* )*present wait41\\]");
+      "\\[(copy:[^ ]* )*present wait41 poll (copy:[^ ]* )*present wait41 poll "
+      "(copy:[^ ]* )*present wait41\\]");
 }

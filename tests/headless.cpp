@@ -43,6 +43,9 @@ void Release(Dp& dp) {
   delete[] dp.textures;
   delete[] dp.scratch;
   delete[] dp.keys;
+  // Back on the window first: SDL 2.26 leaks a little when the renderer dies drawing to a
+  // texture.
+  SDL_SetRenderTarget(dp.renderer, nullptr);
   SDL_DestroyRenderer(dp.renderer);  // and every texture made on it
   SDL_DestroyWindow(dp.window);
 }
@@ -85,16 +88,17 @@ void CallLog::Note(const std::string& call) {
 
 void CallLog::NoteCopy(SDL_Texture* texture) {
   if (texture == dp_.canvas) {
-    Note("copy-canvas");
+    Note("copy:canvas");
     return;
   }
   for (int image = 0; image < kImageCount; ++image) {
     if (dp_.textures[image] == texture) {
-      Note("copy" + std::to_string(image));
+      const std::string path = ImagePath(image);  // "assets/<name>.bmp"
+      Note("copy:" + path.substr(7, path.size() - 11));
       return;
     }
   }
-  Note("copy?");
+  Note("copy:?");
 }
 
 extern "C" {

@@ -52,9 +52,9 @@ void DrawStraightToWindow(Dp& dp);
 void Release(Dp& dp);
 
 // While one is alive, the SDL calls that make up a frame are noted in order: "present",
-// "wait<ms>", "poll", and "copy<image>" for a copy of an image's texture ("copy-canvas" for the
-// canvas). The test binaries define these SDL functions themselves, pass every call on to SDL,
-// and note it only while a log is alive.
+// "wait<ms>", "poll", and "copy:<name>" for a copy of an image's texture, by its file name
+// ("copy:canvas" for the canvas). The test binaries define these SDL functions themselves, pass
+// every call on to SDL, and note it only while a log is alive.
 class CallLog {
  public:
   explicit CallLog(const Dp& dp);

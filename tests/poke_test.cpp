@@ -80,6 +80,37 @@ void CheckPoke(std::mt19937& random, int trials, int step = 1) {
   EXPECT_GT(misses, 0);
 }
 
+// One solid pixel in each mask, on the second of two rows, a's at every column of a wide row and
+// b's where a shifted by ox puts it (a hit) or one column beside (a miss), for shifts of both
+// signs. Random masks seldom leave a lone pixel in one lane of a vector block; this does.
+template <unsigned W>
+void CheckLonePixels() {
+  SCOPED_TRACE(testing::Message() << W << "x2");
+  std::vector<uint16_t> a(W / 16 * 2, 0), b(W / 16 * 2, 0);
+  const auto put = [](std::vector<uint16_t>& m, int32_t x, uint16_t bits) {
+    m[W / 16 + unsigned(x) / 16] = bits ? uint16_t(0x8000u >> (x % 16)) : 0;
+  };
+  for (int32_t ox = -17; ox <= 17; ++ox) {
+    for (int32_t c = 0; c < int32_t(W); ++c) {
+      const int32_t target = c + ox;
+      if (target < 0 || target >= int32_t(W)) {
+        continue;
+      }
+      put(a, c, 1);
+      put(b, target, 1);
+      ASSERT_EQ((Poke<W, 2, W, 2>(a.data(), b.data(), ox, 0)), 1u)
+          << "column " << c << ", ox " << ox;
+      put(b, target, 0);
+      const int32_t beside = target + 1 < int32_t(W) ? target + 1 : target - 1;
+      put(b, beside, 1);
+      ASSERT_EQ((Poke<W, 2, W, 2>(a.data(), b.data(), ox, 0)), 0u)
+          << "column " << c << ", ox " << ox;
+      put(b, beside, 0);
+      put(a, c, 0);
+    }
+  }
+}
+
 }  // namespace
 
 TEST(Poke, WordsMatchTheReferenceForEveryInstantiationTheGameUses) {
@@ -112,6 +143,11 @@ TEST(Poke, OverlapIsExactForEveryOtherShape) {
   CheckPoke<48, 5, 16, 2>(random, 6);       // a larger both ways
   CheckPoke<256, 8, 256, 8>(random, 2, 5);  // long rows: the vector path and its edges
   CheckPoke<160, 4, 96, 6>(random, 3, 3);
+}
+
+TEST(Poke, LonePixelsMeetInEveryLaneOfWideRows) {
+  CheckLonePixels<512>();  // two whole blocks of sixteen words
+  CheckLonePixels<400>();  // a block, half a block and a word left over
 }
 
 TEST(Poke, EmptyMasksNeverOverlapAndFullOnesOverlapWhereverTheyMeet) {

@@ -34,7 +34,8 @@ Read ReadBack(const std::string& text) {
   if (text.empty()) {
     file = std::tmpfile();  // fmemopen refuses an empty buffer
   }
-  Read read{};
+  // Filled with other values first: whatever is not read must come back 0, not stay.
+  Read read{false, Db{77, 77, 77, 77, 77, 77, 77, 77, 77, 77}};
   read.complete = TryDecerealizeGame(file, &read.db);
   std::fclose(file);
   return read;
@@ -61,6 +62,17 @@ TEST(Record, WritesTenLinesInFieldOrder) {
   EXPECT_EQ(Written(Numbered()),
             "RocketX:1;\nRocketY:-2;\nRocketVx:3;\nRocketVy:-4;\nBackgroundX:5;\nBackgroundY:-6;\n"
             "FlipperBallX:7;\nFlipperBallY:-8;\nFlipperBallVx:9;\nFlipperBallVy:-10;\n");
+}
+
+TEST(Record, WriteReturnsTheLastWritesResultNegativeWhenItFails) {
+  FILE* file = std::tmpfile();
+  EXPECT_EQ(CerealizeGame(file, Numbered()), int(std::string("FlipperBallVy:-10;\n").size()));
+  std::fclose(file);
+  FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  std::setvbuf(full, nullptr, _IONBF, 0);  // every write reaches the device, which is full
+  EXPECT_LT(CerealizeGame(full, Numbered()), 0);
+  std::fclose(full);
 }
 
 TEST(Record, ReadsBackWhatItWrote) {
@@ -124,11 +136,14 @@ TEST(Record, StopsAtTheFirstFaultAndKeepsWhatCameBefore) {
   expectPrefix("RocketX:-2147483649;", 0, "one past the smallest");
   expectPrefix("RocketX:99999999999999999999999;", 0, "far out of range");
   expectPrefix("RocketX:0x100000000;", 0, "hexadecimal out of range");
-  expectPrefix("RocketX:1;RocketY:;", 1, "no value");
-  expectPrefix("RocketX:1;RocketY:0x;", 1, "hexadecimal without digits");
-  expectPrefix("RocketX:1;RocketY:09;", 1, "9 is no octal digit");
-  expectPrefix("RocketX:1;RocketY:- 2;", 1, "sign apart from its digits");
-  expectPrefix("RocketX:1;RocketY:2", 1, "no semicolon at the end");
+  // A bad entry ends the read even when good entries follow right after it.
+  const std::string rest = whole.substr(whole.find("RocketVx"));
+  expectPrefix("RocketX:1;RocketY:;" + rest, 1, "no value");
+  expectPrefix("RocketX:1;RocketY:0x;" + rest, 1, "hexadecimal without digits");
+  expectPrefix("RocketX:1;RocketY:09;" + rest, 1, "9 is no octal digit");
+  expectPrefix("RocketX:1;RocketY:- 2;" + rest, 1, "sign apart from its digits");
+  expectPrefix("RocketX:1;RocketY:2" + rest, 1, "no semicolon");
+  expectPrefix("RocketX:1;RocketY:2:" + rest, 1, "a colon for the semicolon");
   expectPrefix("RocketX 1;", 0, "no colon");
   expectPrefix("rocketx:1;", 0, "keys are case-sensitive");
 }

@@ -48,10 +48,12 @@ std::pair<int, int> WhereSpaceDraws(Dp& dp, Db& db, int image, int cx, int cy) {
 TEST_F(SceneryTest, TheFirstFrameDrawsOnlyTheBackdropWithTheStarsUnderThePlanets) {
   CallLog log(dp);
   RunFrame();  // the start states set the record up and draw nothing
-  const std::string backdrop = "copy46 copy47 copy48 copy12 copy11 copy13";
+  const std::string backdrop =
+      "copy:starsDragonFly copy:starsOwl copy:starsSquid copy:planetFur copy:planetCotton "
+      "copy:planetRobot";
   EXPECT_EQ(log.Take(), backdrop);
   RunFrame();  // then the eyes, the rocket over them, and the ball
-  EXPECT_EQ(log.Take(), backdrop + " copy8 copy14 copy8");
+  EXPECT_EQ(log.Take(), backdrop + " copy:eyesR copy:rocket00 copy:eyesR");
 }
 
 TEST_F(SceneryTest, StarLayersFollowTheCameraAtTruncatedFractions) {
