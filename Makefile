@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: run test check sanitize fuzz bench figures build setup preview screenshot masks
+.PHONY: run test check sanitize fuzz bench figures build setup preview screenshot masks package
 
 setup:
 	@scripts/setup
@@ -12,9 +12,13 @@ build: setup
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS)
 
-# The game loads its bitmaps from assets/ under the working directory, which is the build tree.
+# The game finds its bitmaps in assets/ under the working directory, the build tree here.
 run: build
 	cd $(BUILD) && ./rocket
+
+# A Debian package of the game in the build folder (cpack -G DEB there does the same).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, then a
 # bounded fuzzing run of the record reader.

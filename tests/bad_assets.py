@@ -55,8 +55,14 @@ def unreadable(path):
     os.chmod(path, 0)
 
 
+def pipe(path):
+    # Opening a pipe for reading waits for a writer that never comes, unless the game refuses it.
+    os.remove(path)
+    os.mkfifo(path)
+
+
 DAMAGES = [missing, empty, cut_in_header, cut_in_pixels, not_a_bitmap, absurd_size, directory,
-           unreadable]
+           unreadable, pipe]
 
 
 def run(where, as_nobody):
@@ -65,7 +71,7 @@ def run(where, as_nobody):
         # root reads any file whatever its mode, so the unreadable case runs as nobody.
         command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] + command
     try:
-        done = subprocess.run(command, cwd=where, capture_output=True, text=True, timeout=30)
+        done = subprocess.run(command, cwd=where, capture_output=True, text=True, timeout=20)
         return done.returncode, done.stdout, done.stderr
     except subprocess.TimeoutExpired:
         return None, "", "hung"

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """The game in a real window under Xvfb: one 1280x720 window titled "title", the 49 loading
-lines in table order, a drawn frame, and status 0 on Escape, on q and on a close request."""
+lines in table order, a drawn frame, and status 0 on Escape, on q and on a close request. With
+no display at all, the game says so and stops at once with status 1."""
 import os
+import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
 from xsession import XSession, output_of, settle, wait_exit
@@ -41,6 +44,22 @@ with XSession() as x:
         lines = [l for l in output_of(process).splitlines() if l.startswith("loading ")]
         check(lines == table_order(), f"{how}: loading lines {lines[:3]}... ({len(lines)})")
         print(f"ok   {how}: exit {status}, {len(lines)} loading lines")
+
+# No display and no driver asked for: SDL would fall back to a window nobody sees.
+bare = {k: v for k, v in os.environ.items()
+        if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_RENDER_DRIVER")}
+started = time.monotonic()
+try:
+    done = subprocess.run([game], cwd=build, env=bare, capture_output=True, text=True, timeout=10)
+    status, lines = done.returncode, done.stdout.splitlines()
+except subprocess.TimeoutExpired:
+    status, lines = None, ["(still running after 10 s)"]
+took = time.monotonic() - started
+check(status == 1, f"no display: exit status {status}")
+check(lines[-1:] and lines[-1].startswith("error : No display to open the window on ! "),
+      f"no display: last line {lines[-1:]}")
+check(not any(l.startswith("loading ") for l in lines), "no display: images loaded anyway")
+print(f"ok   no display: exit {status} after {took:.2f} s: {lines[-1:]}")
 
 if failures:
     print(f"{len(failures)} failure(s)")

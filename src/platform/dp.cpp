@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "platform/asset_files.h"
 #include "platform/image_table.h"
 
 namespace {
@@ -19,6 +21,14 @@ constexpr Uint8 kKeyRed = 222, kKeyGreen = 173, kKeyBlue = 190;
 Dp Dp::Init() {
   if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     Crash("SDL could not initialize");
+  }
+  // With no display SDL quietly falls back to a window nobody can see or steer. That is only
+  // wanted when the driver was named on purpose (headless tests).
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (std::getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr &&
+      (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    SDL_SetError("no display was found (is DISPLAY or WAYLAND_DISPLAY set?)");
+    Crash("No display to open the window on");
   }
   SDL_Window* window = SDL_CreateWindow("title", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                         kWindowWidth, kWindowHeight, SDL_WINDOW_SHOWN);
@@ -49,17 +59,18 @@ Dp Dp::Init() {
   dp.scratch = new uint8_t[kScratchBytes];
   dp.keys = new uint8_t[kKeyCount]();
   dp.textures = new SDL_Texture*[kImageCount];
+  const std::string root = FindAssetRoot();
   for (int image = 0; image < kImageCount; ++image) {
-    dp.LoadImage(image, ImagePath(image));
+    dp.LoadImage(image, ImagePath(image), root);
   }
   return dp;
 }
 
-void Dp::LoadImage(int image, const char* filePath) {
+void Dp::LoadImage(int image, const char* filePath, const std::string& root) {
   std::printf("loading %s\n", filePath);
-  // A file that cannot be opened is reported with SDL's reason for that ("Couldn't open ..."),
+  // A file that cannot be opened is reported with the reason for that ("Couldn't open ..."),
   // not the bitmap reader's complaint about a null stream.
-  SDL_RWops* file = SDL_RWFromFile(filePath, "rb");
+  SDL_RWops* file = OpenAsset((root + filePath).c_str());
   SDL_Surface* surface = file != nullptr ? SDL_LoadBMP_RW(file, 1) : nullptr;
   if (surface == nullptr) {
     Crash("Unable to load");

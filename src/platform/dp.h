@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 
 // Indices of the key flags: 1 while the key is held.
 enum Key { kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySpare, kKeyCount };
@@ -29,8 +30,9 @@ struct Dp {
   // failure. Called once, by main.
   static Dp Init();
 
-  // Loads one bitmap with its key colour made transparent into textures[image].
-  void LoadImage(int image, const char* filePath);
+  // Loads one bitmap with its key colour made transparent into textures[image]. The file is
+  // read from `root` + `filePath`; the loading line names `filePath` alone.
+  void LoadImage(int image, const char* filePath, const std::string& root = "");
 
   // Draws image number `image` centred on world point (x, y) as seen from the camera, clipped
   // to the canvas. The one drawing operation of the game.

@@ -60,3 +60,6 @@ float Random01(uint32_t a, uint32_t b = 0, uint32_t c = 0);
 
 // Writes the canvas as an 8-bit Windows bitmap holding the game's palette.
 bool SaveBitmap(const Canvas& canvas, const std::string& path);
+
+// Writes the canvas as a paletted PNG whose clear pixels are transparent.
+bool SavePng(const Canvas& canvas, const std::string& path);

@@ -1,6 +1,7 @@
-// rocket_art OUTDIR: paints the game's 49 bitmaps into OUTDIR/assets and a preview sheet of all
-// of them into OUTDIR/art-preview.bmp. The output is the same, byte for byte, on every run.
-// rocket_art --masks FILE: writes the collision masks header made from the same pictures.
+// rocket_art OUTDIR: paints the game's 49 bitmaps into OUTDIR/assets, a preview sheet of all
+// of them into OUTDIR/art-preview.bmp and the application icon into OUTDIR/rocket.png. The output
+// is the same, byte for byte, on every run. rocket_art --masks FILE: writes the collision masks
+// header made from the same pictures.
 #include <SDL.h>
 
 #include <algorithm>
@@ -121,5 +122,6 @@ int main(int argc, char* argv[]) {
     ok = SaveBitmap(images[image], out + "/" + ImagePath(image));
   }
   ok = ok && SaveBitmap(PreviewSheet(images), out + "/art-preview.bmp");
+  ok = ok && SavePng(PaintIcon(), out + "/rocket.png");
   return ok ? 0 : 1;
 }

@@ -26,5 +26,9 @@ Canvas PaintBody(Pose pose);
 Canvas PaintHelmet(bool lookRight);
 Canvas PaintAstronautEyes(bool blinking);
 
+// The application icon, kIconSize pixels square, for desktop menus.
+constexpr int kIconSize = 128;
+Canvas PaintIcon();
+
 // The collision masks header: fixed self-test tables and the silhouettes of our pictures.
 bool WriteMaskHeader(const std::string& path);
