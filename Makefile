@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: run test check sanitize fuzz bench figures build setup preview screenshot masks package
+.PHONY: run test check sanitize fuzz bench figures versus-pygame build setup preview screenshot masks package
 
 setup:
 	@scripts/setup
@@ -57,11 +57,19 @@ screenshot: build
 masks: build
 	$(BUILD)/rocket_art --masks src/collision/masks.h
 
-# Benchmarks, with medians of five repetitions.
+# The collision benchmarks, with medians of five repetitions.
 bench: build
 	$(BUILD)/bench/poke_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
-# Every performance figure of the README: frame cost against a bare loop, the collision scan,
-# start-up time and peak memory of the real game under Xvfb.
+# Every performance figure of the README: frame cost on both drawing paths against the floor, the
+# collision scan, start-up time, peak memory and CPU at rest of the real game under Xvfb, then
+# the collision scan beside pygame's.
 figures: build
 	/usr/bin/python3 tools/figures.py $(BUILD)
+	@$(MAKE) --no-print-directory versus-pygame
+
+# The collision scan beside pygame's Mask.overlap on the same masks (pygame comes from Debian,
+# installed for this benchmark only).
+versus-pygame: build
+	@scripts/setup --bench
+	/usr/bin/python3 bench/versus_pygame.py $(BUILD)

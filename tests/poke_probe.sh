@@ -38,7 +38,21 @@ probe "word read one off" \
   's/  return bits\[offset\];/  return bits[offset] ^ 1;/' \
   78 '(PokeWordShifted<32,1>(testLong,0,0) == 0xFF00)'
 probe "overlap never found" \
-  's/(a, b, ox, oy) ? 1 : 0;/(a, b, ox, oy) ? 0 : 0;/' \
+  's/  return poke_rows::Overlap</  return 0 \& poke_rows::Overlap</' \
   105 '("true",Poke<16,4,16,4>(testFrom,testTrue,0,0))'
+
+# A mask of 2^32 pixels or more would overflow the 32-bit index arithmetic: refused at compile
+# time, while one pixel row less still compiles.
+printf '#include "poke.h"\nconst uint16_t w[1] = {0};\nint main() { return PokeWord<%s>(w, 0, 0); }\n' \
+  65536,65536 > "$work/huge.cpp"
+sed 's/65536,65536/65536,65535/' "$work/huge.cpp" > "$work/large.cpp"
+if "$cxx" -std=c++17 -fsyntax-only -I"$src" "$work/huge.cpp" 2> "$work/huge.err" ||
+   ! grep -qF "fewer than 2^32 pixels" "$work/huge.err"; then
+  echo "FAIL a 65536 by 65536 mask is not refused at compile time"; failures=$((failures + 1))
+elif ! "$cxx" -std=c++17 -fsyntax-only -I"$src" "$work/large.cpp"; then
+  echo "FAIL a 65536 by 65535 mask does not compile"; failures=$((failures + 1))
+else
+  echo "ok   a mask of 2^32 pixels is refused at compile time"
+fi
 
 [ "$failures" -eq 0 ]

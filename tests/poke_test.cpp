@@ -13,6 +13,47 @@
 
 namespace {
 
+using poke_rows::Path;
+
+// Every way of scanning this machine can run, Poke's own pick among them last.
+std::vector<Path> Paths() {
+  std::vector<Path> paths = {Path::kPlain, Path::kSse2};
+  if (poke_rows::CpuHasAvx2()) {
+    paths.push_back(Path::kAvx2);
+  }
+  paths.push_back(Path::kBest);
+  return paths;
+}
+
+const char* Name(Path path) {
+  switch (path) {
+    case Path::kPlain:
+      return "plain";
+    case Path::kSse2:
+      return "SSE2";
+    case Path::kAvx2:
+      return "AVX2";
+    case Path::kBest:
+      break;
+  }
+  return "Poke";
+}
+
+template <unsigned W1, unsigned H1, unsigned W2, unsigned H2>
+unsigned OverlapOn(Path path, const uint16_t* a, const uint16_t* b, int32_t x, int32_t y) {
+  switch (path) {
+    case Path::kPlain:
+      return poke_rows::Overlap<Path::kPlain, W1, H1, W2, H2>(a, b, x, y);
+    case Path::kSse2:
+      return poke_rows::Overlap<Path::kSse2, W1, H1, W2, H2>(a, b, x, y);
+    case Path::kAvx2:
+      return poke_rows::Overlap<Path::kAvx2, W1, H1, W2, H2>(a, b, x, y);
+    case Path::kBest:
+      break;
+  }
+  return Poke<W1, H1, W2, H2>(a, b, x, y);
+}
+
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
@@ -70,8 +111,10 @@ void CheckPoke(std::mt19937& random, int trials, int step = 1) {
           continue;
         }
         const unsigned expected = reference::Overlap(a.data(), W1, H1, b.data(), W2, H2, x, y);
-        ASSERT_EQ((Poke<W1, H1, W2, H2>(a.data(), b.data(), x, y)), expected)
-            << "at " << x << "," << y;
+        for (Path path : Paths()) {
+          ASSERT_EQ((OverlapOn<W1, H1, W2, H2>(path, a.data(), b.data(), x, y)), expected)
+              << Name(path) << " at " << x << "," << y;
+        }
         (expected ? hits : misses)++;
       }
     }
@@ -80,15 +123,17 @@ void CheckPoke(std::mt19937& random, int trials, int step = 1) {
   EXPECT_GT(misses, 0);
 }
 
-// One solid pixel in each mask, on the second of two rows, a's at every column of a wide row and
-// b's where a shifted by ox puts it (a hit) or one column beside (a miss), for shifts of both
-// signs. Random masks seldom leave a lone pixel in one lane of a vector block; this does.
+// One solid pixel in each mask, on the middle of five rows (where the vector blocks scan), a's at
+// every column of a wide row and b's where a shifted by ox puts it (a hit) or one column beside
+// (a miss), for shifts of both signs. Random masks seldom leave a lone pixel in one lane of a
+// vector block; this does.
 template <unsigned W>
 void CheckLonePixels() {
-  SCOPED_TRACE(testing::Message() << W << "x2");
-  std::vector<uint16_t> a(W / 16 * 2, 0), b(W / 16 * 2, 0);
+  constexpr unsigned H = 5;
+  SCOPED_TRACE(testing::Message() << W << "x" << H);
+  std::vector<uint16_t> a(W / 16 * H, 0), b(W / 16 * H, 0);
   const auto put = [](std::vector<uint16_t>& m, int32_t x, uint16_t bits) {
-    m[W / 16 + unsigned(x) / 16] = bits ? uint16_t(0x8000u >> (x % 16)) : 0;
+    m[H / 2 * (W / 16) + unsigned(x) / 16] = bits ? uint16_t(0x8000u >> (x % 16)) : 0;
   };
   for (int32_t ox = -17; ox <= 17; ++ox) {
     for (int32_t c = 0; c < int32_t(W); ++c) {
@@ -97,14 +142,17 @@ void CheckLonePixels() {
         continue;
       }
       put(a, c, 1);
-      put(b, target, 1);
-      ASSERT_EQ((Poke<W, 2, W, 2>(a.data(), b.data(), ox, 0)), 1u)
-          << "column " << c << ", ox " << ox;
-      put(b, target, 0);
       const int32_t beside = target + 1 < int32_t(W) ? target + 1 : target - 1;
-      put(b, beside, 1);
-      ASSERT_EQ((Poke<W, 2, W, 2>(a.data(), b.data(), ox, 0)), 0u)
-          << "column " << c << ", ox " << ox;
+      for (Path path : Paths()) {
+        put(b, target, 1);
+        ASSERT_EQ((OverlapOn<W, H, W, H>(path, a.data(), b.data(), ox, 0)), 1u)
+            << Name(path) << ": column " << c << ", ox " << ox;
+        put(b, target, 0);
+        put(b, beside, 1);
+        ASSERT_EQ((OverlapOn<W, H, W, H>(path, a.data(), b.data(), ox, 0)), 0u)
+            << Name(path) << ": column " << c << ", ox " << ox;
+        put(b, beside, 0);
+      }
       put(b, beside, 0);
       put(a, c, 0);
     }
@@ -143,6 +191,8 @@ TEST(Poke, OverlapIsExactForEveryOtherShape) {
   CheckPoke<48, 5, 16, 2>(random, 6);       // a larger both ways
   CheckPoke<256, 8, 256, 8>(random, 2, 5);  // long rows: the vector path and its edges
   CheckPoke<160, 4, 96, 6>(random, 3, 3);
+  CheckPoke<272, 7, 304, 9>(random, 2, 7);  // a block and a word, within a wider b
+  CheckPoke<512, 5, 256, 6>(random, 2, 9);  // b's rows one block wide
 }
 
 TEST(Poke, LonePixelsMeetInEveryLaneOfWideRows) {

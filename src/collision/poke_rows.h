@@ -1,15 +1,29 @@
 // The scan inside Poke: rows of mask a against the matching rows of mask b, 16 pixels per AND,
-// with the clipping worked out once per scan. Kept apart so the vector path sits behind one
-// seam, with a plain loop beside it that gives the same answers.
+// with the clipping worked out once per scan. Every way of scanning gives the same answer: plain
+// C++, SSE2 (the x86-64 baseline) and AVX2, which is chosen at run time when the CPU has it.
+// Tests run each path against the per-pixel reference; Poke takes the best one.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define POKE_X86_SIMD 1
+#include <immintrin.h>
 #endif
 
 namespace poke_rows {
+
+// The instructions a scan may use. kBest asks the CPU once per call, which costs a load.
+enum class Path { kPlain, kSse2, kAvx2, kBest };
+
+inline bool CpuHasAvx2() {
+#if defined(POKE_X86_SIMD)
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
 
 // The window of b from word i on, shifted left by s (0 to 15). b[i] must exist, and b[i + 1]
 // too unless s is 0: an aligned window is the word itself, and the next may lie past the mask.
@@ -20,40 +34,65 @@ inline unsigned Window(const uint16_t* b, int64_t i, unsigned s) {
   return ((unsigned(b[i]) << s) | (unsigned(b[i + 1]) >> (16 - s))) & 0xFFFFu;
 }
 
+#if defined(POKE_X86_SIMD)
+// Lanes of 16-bit words, one window a lane: eight in SSE2, sixteen in AVX2. The block scan is
+// compiled once for each, from one text (poke_blocks.inc), the AVX2 copy for AVX2 only.
+struct Sse2 {
+  using V = __m128i;
+  static constexpr int32_t kLanes = 8;
+  static V Load(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
+  static V And(V x, V y) { return _mm_and_si128(x, y); }
+  static V Or(V x, V y) { return _mm_or_si128(x, y); }
+  static V Shl(V v, unsigned s) { return _mm_sll_epi16(v, _mm_cvtsi32_si128(int(s))); }
+  static V Shr(V v, unsigned s) { return _mm_srl_epi16(v, _mm_cvtsi32_si128(int(s))); }
+  static V Zero() { return _mm_setzero_si128(); }
+  static bool Any(V v) { return _mm_movemask_epi8(_mm_cmpeq_epi8(v, Zero())) != 0xFFFF; }
+};
+
+namespace sse2 {
+using L = Sse2;
+#include "collision/poke_blocks.inc"
+}  // namespace sse2
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+struct Avx2 {
+  using V = __m256i;
+  static constexpr int32_t kLanes = 16;
+  static V Load(const uint16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const V*>(p)); }
+  static V And(V x, V y) { return _mm256_and_si256(x, y); }
+  static V Or(V x, V y) { return _mm256_or_si256(x, y); }
+  static V Shl(V v, unsigned s) { return _mm256_sll_epi16(v, _mm_cvtsi32_si128(int(s))); }
+  static V Shr(V v, unsigned s) { return _mm256_srl_epi16(v, _mm_cvtsi32_si128(int(s))); }
+  static V Zero() { return _mm256_setzero_si256(); }
+  static bool Any(V v) { return !_mm256_testz_si256(v, v); }
+};
+
+namespace avx2 {
+using L = Avx2;
+#include "collision/poke_blocks.inc"
+}  // namespace avx2
+#pragma GCC pop_options
+#endif
+
 // True if any of the n words of a meets its window of b. b[0 .. n - 1] must exist, and b[n]
 // too unless s is 0: an aligned window is the word itself.
+template <bool kSimd>
 [[gnu::always_inline]] inline bool InteriorOverlaps(const uint16_t* a, const uint16_t* b, int32_t n,
                                                     unsigned s) {
   int32_t i = 0;
-#if defined(__SSE2__)
-  const __m128i left = _mm_cvtsi32_si128(int(s));
-  const __m128i right = _mm_cvtsi32_si128(int(16 - s));  // a shift by 16 clears the lane
-  const __m128i zero = _mm_setzero_si128();
-  const auto window = [&](int32_t at) {
-    const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at));
-    if (s == 0) {
-      return hi;
+#if defined(POKE_X86_SIMD)
+  if (kSimd) {
+    const auto window = [&](int32_t at) {
+      return s == 0 ? Sse2::Load(b + at)
+                    : Sse2::Or(Sse2::Shl(Sse2::Load(b + at), s),
+                               Sse2::Shr(Sse2::Load(b + at + 1), 16 - s));
+    };
+    for (; i + 8 <= n; i += 8) {
+      if (Sse2::Any(Sse2::And(Sse2::Load(a + i), window(i)))) {
+        return true;
+      }
     }
-    const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at + 1));
-    return _mm_or_si128(_mm_sll_epi16(hi, left), _mm_srl_epi16(lo, right));
-  };
-  const auto words = [&](int32_t at) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + at));
-  };
-  // Sixteen windows between looks, so an early hit costs little even on wide masks.
-  for (; i + 16 <= n; i += 16) {
-    const __m128i hits = _mm_or_si128(_mm_and_si128(words(i), window(i)),
-                                      _mm_and_si128(words(i + 8), window(i + 8)));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(hits, zero)) != 0xFFFF) {
-      return true;
-    }
-  }
-  if (i + 8 <= n) {
-    const __m128i hits = _mm_and_si128(words(i), window(i));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(hits, zero)) != 0xFFFF) {
-      return true;
-    }
-    i += 8;
   }
 #endif
   for (; i < n; ++i) {
@@ -110,23 +149,27 @@ Columns ColumnsFor(int32_t ox) {
   return c;
 }
 
-// One row: b's words past either edge read as empty.
+// Window j of a row of b (WB words), its words past either edge read as empty.
 template <unsigned WB>
+[[gnu::always_inline]] inline unsigned EdgeWindow(const Columns& c, const uint16_t* b, int32_t j) {
+  const int32_t i = c.k0 + j;
+  const unsigned hi = i >= 0 && i < int32_t(WB) ? b[i] : 0;
+  const unsigned lo = c.s != 0 && i + 1 >= 0 && i + 1 < int32_t(WB) ? b[i + 1] : 0;
+  return ((hi << c.s) | (lo >> (16 - c.s))) & 0xFFFFu;
+}
+
+// One row: b's words past either edge read as empty.
+template <unsigned WB, bool kSimd>
 [[gnu::always_inline]] inline bool RowOverlaps(const Columns& c, const uint16_t* a,
                                                const uint16_t* b) {
-  const auto edge = [&](int32_t j) {
-    const int32_t i = c.k0 + j;
-    const unsigned hi = i >= 0 && i < int32_t(WB) ? b[i] : 0;
-    const unsigned lo = c.s != 0 && i + 1 >= 0 && i + 1 < int32_t(WB) ? b[i + 1] : 0;
-    return ((hi << c.s) | (lo >> (16 - c.s))) & 0xFFFFu;
-  };
+  const auto edge = [&](int32_t j) { return EdgeWindow<WB>(c, b, j); };
   for (int32_t j = c.first; j < c.inFirst && j < c.end; ++j) {
     if (a[j] & edge(j)) {
       return true;
     }
   }
   if (c.inEnd > c.inFirst &&
-      InteriorOverlaps(a + c.inFirst, b + c.k0 + c.inFirst, c.inEnd - c.inFirst, c.s)) {
+      InteriorOverlaps<kSimd>(a + c.inFirst, b + c.k0 + c.inFirst, c.inEnd - c.inFirst, c.s)) {
     return true;
   }
   for (int32_t j = c.inEnd; j < c.end; ++j) {
@@ -137,24 +180,159 @@ template <unsigned WB>
   return false;
 }
 
+// Every row, the bulk of a scan. Wide rows go in blocks of lanes; the first and last rows take
+// the careful path, so that no block reads a word outside b.
+template <Path P, unsigned W1, unsigned H1, unsigned W2, unsigned H2>
+bool ScanRows(const uint16_t* a, const uint16_t* b, const Columns& c, int64_t oy, int64_t firstRow,
+              int64_t endRow) {
+  constexpr bool kSimd = P != Path::kPlain;
+  const auto row = [&](int64_t r) {
+    return RowOverlaps<W2 / 16, kSimd>(c, a + r * (W1 / 16), b + (r + oy) * (W2 / 16));
+  };
+#if defined(POKE_X86_SIMD)
+  const int32_t n = c.end - c.first;
+  if (kSimd && W1 / 16 >= uint32_t(Sse2::kLanes) && n >= Sse2::kLanes && endRow - firstRow >= 3) {
+    if (row(firstRow)) {
+      return true;
+    }
+    const bool leftOut = c.k0 + c.first < 0;
+    const bool rightOut = c.s != 0 && c.k0 + c.end >= int32_t(W2 / 16);
+    const uint16_t* aFrom = a + (firstRow + 1) * (W1 / 16) + c.first;
+    const uint16_t* bFrom = b + (firstRow + 1 + oy) * (W2 / 16) + c.k0 + c.first;
+    const int64_t rows = endRow - firstRow - 2;
+    const bool avx2 = P == Path::kAvx2 || (P == Path::kBest && CpuHasAvx2());
+    if (avx2 && n >= Avx2::kLanes
+            ? avx2::Blocks(aFrom, bFrom, rows, W1 / 16, W2 / 16, n, c.s, leftOut, rightOut)
+            : sse2::Blocks(aFrom, bFrom, rows, W1 / 16, W2 / 16, n, c.s, leftOut, rightOut)) {
+      return true;
+    }
+    return row(endRow - 1);
+  }
+#endif
+  for (int64_t r = firstRow; r < endRow; ++r) {
+    if (row(r)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// a and b one word wide and at most four rows each: each mask is one 64-bit value, row r in
+// bits 16r to 16r + 15, so the rows are lined up by one shift and the columns by another, the
+// bits that would cross into a neighbouring row masked off.
+template <unsigned H>
+[[gnu::always_inline]] inline uint64_t Rows(const uint16_t* m) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  if (H == 4) {
+    uint64_t rows;
+    std::memcpy(&rows, m, sizeof rows);  // one load: word r lands in bits 16r to 16r + 15
+    return rows;
+  }
+#endif
+  uint64_t rows = 0;
+  for (unsigned r = 0; r < H; ++r) {
+    rows |= uint64_t(m[r]) << (16 * r);
+  }
+  return rows;
+}
+
+template <unsigned H1, unsigned H2>
+[[gnu::always_inline]] inline bool SmallOverlaps(const uint16_t* a, const uint16_t* b, int64_t ox,
+                                                 int64_t oy) {
+  const uint64_t wa = Rows<H1>(a);
+  uint64_t wb = Rows<H2>(b);
+  wb = oy >= 0 ? wb >> (16 * oy) : wb << (16 * -oy);  // b's row r + oy on a's row r
+  constexpr uint64_t kEachRow = 0x0001000100010001u;
+  const uint64_t window = ox >= 0 ? (wb << ox) & kEachRow * ((0xFFFFu << ox) & 0xFFFFu)
+                                  : (wb >> -ox) & kEachRow * (0xFFFFu >> -ox);
+  return (wa & window) != 0;
+}
+
+// a one word wide over b two words wide: a row of b is 32 pixels, and the window at any column
+// from -15 to 31 is one shift of it, with nothing to clip.
+[[gnu::always_inline]] inline unsigned PairWindow(const uint16_t* row, int64_t ox) {
+  const uint64_t pixels = uint64_t(row[0]) << 32 | uint64_t(row[1])
+                                                       << 16;  // column c at bit 47 - c
+  return unsigned(pixels >> (32 - ox)) & 0xFFFFu;
+}
+
+template <unsigned H1, bool kSimd>
+[[gnu::always_inline]] inline bool PairOverlaps(const uint16_t* a, const uint16_t* b, int64_t ox,
+                                                int64_t firstRow, int64_t endRow, int64_t oy) {
+  int64_t r = firstRow;
+  unsigned hits = 0;
+#if defined(POKE_X86_SIMD)
+  if (kSimd) {
+    // Four rows at a time in 32-bit lanes: a lane holds a row of b with its two words swapped
+    // into reading order, column c at bit 31 - c, and its window is one or two shifts of it.
+    const __m128i left = _mm_cvtsi32_si128(ox >= 0 ? int(ox) : 0);
+    const __m128i right = _mm_cvtsi32_si128(ox >= 0 ? 16 : int(16 - ox));
+    const auto four = [&](int64_t at) {
+      const __m128i stored = Sse2::Load(b + 2 * (at + oy));
+      const __m128i row = _mm_or_si128(_mm_slli_epi32(stored, 16), _mm_srli_epi32(stored, 16));
+      const __m128i window = _mm_srl_epi32(_mm_sll_epi32(row, left), right);
+      const __m128i words = _mm_unpacklo_epi16(
+          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + at)), _mm_setzero_si128());
+      return _mm_and_si128(words, window);
+    };
+    __m128i lanes = _mm_setzero_si128();
+    if (H1 % 4 == 0 && firstRow == 0 && endRow == int64_t(H1)) {
+      // Every row of a lies over b, the common case: a loop of known length, unrolled.
+      for (unsigned at = 0; at < H1; at += 4) {
+        lanes = _mm_or_si128(lanes, four(at));
+      }
+      return Sse2::Any(lanes);
+    }
+    for (; r + 4 <= endRow; r += 4) {
+      lanes = _mm_or_si128(lanes, four(r));
+    }
+    hits = Sse2::Any(lanes);
+  }
+#endif
+  for (; r < endRow; ++r) {
+    hits |= a[r] & PairWindow(b + 2 * (r + oy), ox);
+  }
+  return hits != 0;
+}
+
 // The rows of a (W1 by H1) that lie over b (W2 by H2) when a's (c, r) lies on b's (c + ox,
-// r + oy); some row and some column of a must reach b.
-template <unsigned W1, unsigned H1, unsigned W2, unsigned H2>
+// r + oy); some row and some column of a must reach b. The first window is tried on its own
+// first, so that a hit there costs next to nothing whatever the size.
+template <Path P, unsigned W1, unsigned H1, unsigned W2, unsigned H2>
 [[gnu::always_inline]] inline bool Scan(const uint16_t* a, const uint16_t* b, int64_t ox,
                                         int64_t oy) {
+  constexpr bool kSimd = P != Path::kPlain;
+  if constexpr (W1 == 16 && W2 == 16 && H1 <= 4 && H2 <= 4) {
+    return SmallOverlaps<H1, H2>(a, b, ox, oy);
+  }
   const int64_t firstRow = oy < 0 ? -oy : 0;
   const int64_t endRow = int64_t(H2) - oy < int64_t(H1) ? int64_t(H2) - oy : int64_t(H1);
+  if constexpr (W1 == 16 && W2 == 32) {
+    return PairOverlaps<H1, kSimd>(a, b, ox, firstRow, endRow, oy);
+  }
   const Columns c = ColumnsFor<W1 / 16, W2 / 16>(int32_t(ox));
   if (W1 == 16 && c.inEnd > c.inFirst) {
     return NarrowOverlaps(a + firstRow, b + (firstRow + oy) * (W2 / 16) + c.k0, W2 / 16,
                           endRow - firstRow, c.s);
   }
-  for (int64_t r = firstRow; r < endRow; ++r) {
-    if (RowOverlaps<W2 / 16>(c, a + r * (W1 / 16), b + (r + oy) * (W2 / 16))) {
-      return true;
-    }
+  if (a[firstRow * (W1 / 16) + c.first] &
+      EdgeWindow<W2 / 16>(c, b + (firstRow + oy) * (W2 / 16), c.first)) {
+    return true;
   }
-  return false;
+  return ScanRows<P, W1, H1, W2, H2>(a, b, c, oy, firstRow, endRow);
+}
+
+// Poke's answer on a given path: a's centre at (x, y) from b's, the centring offsets signed and
+// truncated toward zero.
+template <Path P, unsigned W1, unsigned H1, unsigned W2, unsigned H2>
+unsigned Overlap(const uint16_t* a, const uint16_t* b, int32_t x, int32_t y) {
+  static_assert(W1 % 16 == 0 && W2 % 16 == 0, "mask widths are whole words");
+  const int64_t ox = int64_t(x) + (int64_t(W2) - int64_t(W1)) / 2;
+  const int64_t oy = int64_t(y) + (int64_t(H2) - int64_t(H1)) / 2;
+  if (ox <= -int64_t(W1) || ox >= int64_t(W2) || oy <= -int64_t(H1) || oy >= int64_t(H2)) {
+    return 0;  // no column or no row of a reaches b
+  }
+  return Scan<P, W1, H1, W2, H2>(a, b, ox, oy) ? 1 : 0;
 }
 
 }  // namespace poke_rows
