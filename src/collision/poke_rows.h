@@ -181,11 +181,14 @@ template <unsigned WB, bool kSimd>
 }
 
 // Every row, the bulk of a scan. Wide rows go in blocks of lanes; the first and last rows take
-// the careful path, so that no block reads a word outside b.
+// the careful path, so that no block reads a word outside b. Kept out of line, so that a scan
+// that ends at its first window pays for none of this.
 template <Path P, unsigned W1, unsigned H1, unsigned W2, unsigned H2>
-bool ScanRows(const uint16_t* a, const uint16_t* b, const Columns& c, int64_t oy, int64_t firstRow,
-              int64_t endRow) {
+[[gnu::noinline]] bool ScanRows(const uint16_t* a, const uint16_t* b, int64_t ox, int64_t oy) {
   constexpr bool kSimd = P != Path::kPlain;
+  const int64_t firstRow = oy < 0 ? -oy : 0;
+  const int64_t endRow = int64_t(H2) - oy < int64_t(H1) ? int64_t(H2) - oy : int64_t(H1);
+  const Columns c = ColumnsFor<W1 / 16, W2 / 16>(int32_t(ox));
   const auto row = [&](int64_t r) {
     return RowOverlaps<W2 / 16, kSimd>(c, a + r * (W1 / 16), b + (r + oy) * (W2 / 16));
   };
@@ -251,33 +254,36 @@ template <unsigned H1, unsigned H2>
 // a one word wide over b two words wide: a row of b is 32 pixels, and the window at any column
 // from -15 to 31 is one shift of it, with nothing to clip.
 [[gnu::always_inline]] inline unsigned PairWindow(const uint16_t* row, int64_t ox) {
-  const uint64_t pixels = uint64_t(row[0]) << 32 | uint64_t(row[1])
-                                                       << 16;  // column c at bit 47 - c
+  // Column c at bit 47 - c, with 16 empty columns on either side.
+  const uint64_t pixels = uint64_t(row[0]) << 32 | uint64_t(row[1]) << 16;
   return unsigned(pixels >> (32 - ox)) & 0xFFFFu;
 }
 
-template <unsigned H1, bool kSimd>
+template <Path P, unsigned H1>
 [[gnu::always_inline]] inline bool PairOverlaps(const uint16_t* a, const uint16_t* b, int64_t ox,
                                                 int64_t firstRow, int64_t endRow, int64_t oy) {
   int64_t r = firstRow;
   unsigned hits = 0;
 #if defined(POKE_X86_SIMD)
-  if (kSimd) {
-    // Four rows at a time in 32-bit lanes: a lane holds a row of b with its two words swapped
-    // into reading order, column c at bit 31 - c, and its window is one or two shifts of it.
-    const __m128i left = _mm_cvtsi32_si128(ox >= 0 ? int(ox) : 0);
-    const __m128i right = _mm_cvtsi32_si128(ox >= 0 ? 16 : int(16 - ox));
+  if (P != Path::kPlain) {
+    // Four rows at a time in 32-bit lanes, each lane a row of b as stored: its left word in the
+    // low half, its right word in the high half. Rather than shift b into a window, a's word is
+    // moved to where its pixels lie in that lane: rotated right by ox from 0 to 16, shifted
+    // left into the low half for ox below 0, into the high half for ox above 16.
+    const __m128i right = _mm_cvtsi32_si128(ox >= 0 ? int(ox) : 32);  // 32 clears the lane
+    const __m128i left = _mm_cvtsi32_si128(ox >= 0 ? int(32 - ox) : int(-ox));
+    const __m128i keep = _mm_set1_epi32(ox < 0 ? 0x0000FFFF : ox > 16 ? int(0xFFFF0000u) : -1);
     const auto four = [&](int64_t at) {
-      const __m128i stored = Sse2::Load(b + 2 * (at + oy));
-      const __m128i row = _mm_or_si128(_mm_slli_epi32(stored, 16), _mm_srli_epi32(stored, 16));
-      const __m128i window = _mm_srl_epi32(_mm_sll_epi32(row, left), right);
       const __m128i words = _mm_unpacklo_epi16(
           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + at)), _mm_setzero_si128());
-      return _mm_and_si128(words, window);
+      const __m128i placed = _mm_and_si128(
+          _mm_or_si128(_mm_srl_epi32(words, right), _mm_sll_epi32(words, left)), keep);
+      return _mm_and_si128(placed, Sse2::Load(b + 2 * (at + oy)));
     };
     __m128i lanes = _mm_setzero_si128();
     if (H1 % 4 == 0 && firstRow == 0 && endRow == int64_t(H1)) {
       // Every row of a lies over b, the common case: a loop of known length, unrolled.
+#pragma GCC unroll 8
       for (unsigned at = 0; at < H1; at += 4) {
         lanes = _mm_or_si128(lanes, four(at));
       }
@@ -301,25 +307,38 @@ template <unsigned H1, bool kSimd>
 template <Path P, unsigned W1, unsigned H1, unsigned W2, unsigned H2>
 [[gnu::always_inline]] inline bool Scan(const uint16_t* a, const uint16_t* b, int64_t ox,
                                         int64_t oy) {
-  constexpr bool kSimd = P != Path::kPlain;
   if constexpr (W1 == 16 && W2 == 16 && H1 <= 4 && H2 <= 4) {
     return SmallOverlaps<H1, H2>(a, b, ox, oy);
   }
   const int64_t firstRow = oy < 0 ? -oy : 0;
   const int64_t endRow = int64_t(H2) - oy < int64_t(H1) ? int64_t(H2) - oy : int64_t(H1);
   if constexpr (W1 == 16 && W2 == 32) {
-    return PairOverlaps<H1, kSimd>(a, b, ox, firstRow, endRow, oy);
+    return PairOverlaps<P, H1>(a, b, ox, firstRow, endRow, oy);
   }
-  const Columns c = ColumnsFor<W1 / 16, W2 / 16>(int32_t(ox));
-  if (W1 == 16 && c.inEnd > c.inFirst) {
-    return NarrowOverlaps(a + firstRow, b + (firstRow + oy) * (W2 / 16) + c.k0, W2 / 16,
-                          endRow - firstRow, c.s);
+  if constexpr (W1 == 16) {
+    const Columns c = ColumnsFor<W1 / 16, W2 / 16>(int32_t(ox));
+    if (c.inEnd > c.inFirst) {
+      return NarrowOverlaps(a + firstRow, b + (firstRow + oy) * (W2 / 16) + c.k0, W2 / 16,
+                            endRow - firstRow, c.s);
+    }
+  } else {
+    // The first window: a's first word that reaches b, on the first row that does.
+    const int64_t first = ox >= 0 ? 0 : -ox / 16;
+    const int64_t start = 16 * first + ox;  // the column of b it begins on, -15 to W2 - 1
+    const uint16_t* bRow = b + (firstRow + oy) * (W2 / 16);
+    unsigned window = 0;
+    if (start < 0) {
+      window = bRow[0] >> -start;
+    } else {
+      const int64_t k = start >> 4;
+      const uint32_t pair = uint32_t(bRow[k]) << 16 | (k + 1 < int64_t(W2 / 16) ? bRow[k + 1] : 0);
+      window = (pair << (start & 15)) >> 16;
+    }
+    if (a[firstRow * (W1 / 16) + first] & window) {
+      return true;
+    }
   }
-  if (a[firstRow * (W1 / 16) + c.first] &
-      EdgeWindow<W2 / 16>(c, b + (firstRow + oy) * (W2 / 16), c.first)) {
-    return true;
-  }
-  return ScanRows<P, W1, H1, W2, H2>(a, b, c, oy, firstRow, endRow);
+  return ScanRows<P, W1, H1, W2, H2>(a, b, ox, oy);
 }
 
 // Poke's answer on a given path: a's centre at (x, y) from b's, the centring offsets signed and
