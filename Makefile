@@ -1,9 +1,10 @@
 # Two commands run everything: `make run` plays the game, `make test` runs every test.
 # Both install what is missing first (scripts/setup) and build into build/.
 BUILD ?= build
+WEB ?= build-web
 JOBS ?= 2
 
-.PHONY: run test check sanitize fuzz bench figures versus-pygame build setup preview screenshot masks package
+.PHONY: run test check sanitize fuzz web-test bench figures versus-pygame build setup preview screenshot masks package web serve-web
 
 setup:
 	@scripts/setup
@@ -20,9 +21,22 @@ run: build
 package: build
 	cd $(BUILD) && cpack -G DEB
 
-# Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, then a
-# bounded fuzzing run of the record reader.
-test: check sanitize fuzz
+# Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, a bounded
+# fuzzing run of the record reader, then the game in a web page in headless Chromium.
+test: check sanitize fuzz web-test
+
+# The game for browsers: a static site in $(WEB)/site, from the same sources.
+web: build
+	@JOBS=$(JOBS) scripts/build-web $(WEB) $(BUILD)
+
+# A quick look at the site on this machine.
+serve-web: web
+	@echo "serving http://127.0.0.1:8000/ (Ctrl-C stops)"
+	cd $(WEB)/site && /usr/bin/python3 -m http.server 8000 --bind 127.0.0.1
+
+# The site played in headless Chromium, driven by puppeteer-core (tests/web).
+web-test: web
+	node tests/web/web_e2e.mjs $(WEB)/site
 
 # The normal suite alone.
 check: build

@@ -2,8 +2,8 @@
 """versus_pygame.py BUILD: our collision scan beside pygame's Mask.overlap on the same masks and
 offsets, in one run. Square masks of 256, 1024 and 4096 pixels a side; a solid on even rows and
 b on odd rows, so they never meet and the whole overlap is scanned; a laid `shift` columns right
-of b, for every shift within a word and aligned. Ours is timed by bench/poke_bench (medians of
-repetitions), pygame's with timeit in this process (the median of as many repeats)."""
+of b, for every shift within a word and aligned. Ours is timed by bench/poke_bench, pygame's with
+timeit in this process, in FIGURE_RUNS (5) rounds that alternate which goes first; medians."""
 import json
 import os
 import statistics
@@ -21,39 +21,56 @@ SIZES = (256, 1024, 4096)
 SHIFTS = range(16)
 
 
-def ours():
+def ours(size):
+    """Seconds per call of our scan for every shift, one run of the benchmark."""
     with tempfile.NamedTemporaryFile(suffix=".json") as results:
-        names = "|".join(str(n) for n in SIZES)
         subprocess.run([os.path.join(build, "bench", "poke_bench"),
-                        f"--benchmark_filter=BM_Poke<({names}), .*>/0/",
+                        f"--benchmark_filter=BM_Poke<{size}, .*>/0/",
                         f"--benchmark_out={results.name}", "--benchmark_out_format=json",
-                        f"--benchmark_repetitions={runs}", "--benchmark_min_time=0.05",
-                        "--benchmark_report_aggregates_only=true"],
+                        "--benchmark_min_time=0.05"],
                        capture_output=True, check=True)
         rows = json.load(open(results.name))["benchmarks"]
+    return {int(row["run_name"].rsplit("/", 1)[1]): row["real_time"] * 1e-9 for row in rows}
+
+
+def pygame_masks(size):
+    a, b = pygame.mask.Mask((size, size)), pygame.mask.Mask((size, size))
+    row = pygame.mask.Mask((size, 1), fill=True)
+    for r in range(size):
+        (a if r % 2 == 0 else b).draw(row, (0, r))
+    return a, b
+
+
+def theirs(size, masks):
+    """Seconds per call of pygame's Mask.overlap for every shift, one round."""
+    a, b = masks
+    number = max(1, 1000000 // (size * size))
     times = {}
-    for row in rows:
-        if row.get("aggregate_name") == "median":
-            size = int(row["run_name"].split("<")[1].split(",")[0])
-            shift = int(row["run_name"].rsplit("/", 1)[1])
-            times[(size, shift)] = row["real_time"] * 1e-9  # seconds
+    for shift in SHIFTS:
+        offset = (-shift, 0)  # b's place as seen from a: a lies `shift` columns right of b
+        assert a.overlap(b, offset) is None
+        times[shift] = min(timeit.repeat(lambda: a.overlap(b, offset), number=number,
+                                         repeat=3)) / number
     return times
 
 
-def theirs():
-    times = {}
-    for size in SIZES:
-        a, b = pygame.mask.Mask((size, size)), pygame.mask.Mask((size, size))
-        row = pygame.mask.Mask((size, 1), fill=True)
-        for r in range(size):
-            (a if r % 2 == 0 else b).draw(row, (0, r))
-        number = max(1, 2000000 // (size * size))
-        for shift in SHIFTS:
-            offset = (-shift, 0)  # b's place as seen from a: a lies `shift` columns right of b
-            assert a.overlap(b, offset) is None
-            samples = timeit.repeat(lambda: a.overlap(b, offset), number=number, repeat=runs)
-            times[(size, shift)] = statistics.median(samples) / number
-    return times
+def measure():
+    """Medians over rounds that take turns at going first, so a slow spell of the machine
+    falls on both alike."""
+    masks = {size: pygame_masks(size) for size in SIZES}
+    mine = {key: [] for key in ((size, s) for size in SIZES for s in SHIFTS)}
+    pygames = {key: [] for key in mine}
+    for round in range(runs):
+        for size in SIZES:
+            pair = [lambda: ours(size), lambda: theirs(size, masks[size])]
+            results = [f() for f in (pair if round % 2 == 0 else pair[::-1])]
+            if round % 2:
+                results.reverse()
+            for shift in SHIFTS:
+                mine[(size, shift)].append(results[0][shift])
+                pygames[(size, shift)].append(results[1][shift])
+    median = statistics.median
+    return ({k: median(v) for k, v in mine.items()}, {k: median(v) for k, v in pygames.items()})
 
 
 def machine():
@@ -67,7 +84,7 @@ def shown(seconds):
     return f"{seconds * 1e6:.2f} us" if seconds >= 1e-6 else f"{seconds * 1e9:.0f} ns"
 
 
-mine, pygames = ours(), theirs()
+mine, pygames = measure()
 print(f"Machine: {machine()}\n")
 print("| Masks, no overlap | shift | ours | per 16 pixels | pygame | per 16 pixels | pygame / ours |")
 print("|---|---|---|---|---|---|---|")
