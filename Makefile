@@ -36,7 +36,7 @@ serve-web: web
 
 # The site played in headless Chromium, driven by puppeteer-core (tests/web).
 web-test: web
-	node tests/web/web_e2e.mjs $(WEB)/site
+	node tests/web/web_e2e.mjs $(WEB)/site $(BUILD)/assets
 
 # The normal suite alone.
 check: build
