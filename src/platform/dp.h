@@ -22,9 +22,7 @@ struct Dp {
   uint8_t* keys;           // heap array of kKeyCount flags, written by KeyToExit
   int32_t cameraX;         // the world point shown at the centre of the canvas
   int32_t cameraY;
-  SDL_Texture* canvas;  // the 320x180 target every image is drawn on 1:1, scaled into the window
-                        // once a frame; null where the renderer cannot draw to a texture, and
-                        // then images are drawn straight to the window, scaled one by one
+  SDL_Texture* canvas;     // the frame, drawn 1:1; null where images go straight to the window
 
   // Starts SDL, opens the window and loads every image; ends the process through Crash on any
   // failure. Called once, by main.

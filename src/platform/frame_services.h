@@ -20,6 +20,8 @@ class Background final : public Co<Dp*, Rest...> {
   }
 };
 
+// Shows the finished frame: the canvas scaled once into the window, presented, and drawing
+// turned back to the canvas for the next frame.
 template <typename... Rest>
 class RefreshScreen final : public Co<Dp*, Rest...> {
  public:
