@@ -22,7 +22,7 @@ struct Dp {
   uint8_t* keys;           // heap array of kKeyCount flags, written by KeyToExit
   int32_t cameraX;         // the world point shown at the centre of the canvas
   int32_t cameraY;
-  SDL_Texture* canvas;     // the frame, drawn 1:1; null where images go straight to the window
+  SDL_Texture* canvas;  // the frame, drawn 1:1; null where images go straight to the window
 
   // Starts SDL, opens the window and loads every image; ends the process through Crash on any
   // failure. Called once, by main.
