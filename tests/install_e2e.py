@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """The game as people install and start it, under Xvfb: the build's own program started from
 the repository root, a copy installed under a temporary prefix started from an unrelated folder,
-and the .deb package built and unpacked (never installed) with its contents and dependencies."""
+and the .deb package built and unpacked (never installed) with its contents and dependencies.
+The package must satisfy lintian, and its menu entry, AppStream metadata and manual page their
+own validators."""
+import gzip
 import os
 import subprocess
 import sys
@@ -10,7 +13,7 @@ import tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
 from xsession import XSession, output_of, settle, wait_exit
 
-build, source = sys.argv[1:3]
+build, source, VERSION, APP_ID = sys.argv[1:5]
 failures = []
 GLASS = (22, 34, 72)
 
@@ -37,6 +40,47 @@ def run(*command, cwd=None):
     return subprocess.run(command, cwd=cwd, capture_output=True, text=True, check=True).stdout
 
 
+def silent(name, *command):
+    """Runs a checker that must succeed and say nothing on standard error (lintian's note that
+    it runs as root, as CI does, aside)."""
+    done = subprocess.run(command, capture_output=True, text=True)
+    said = (done.stdout + done.stderr).strip()
+    errors = done.stderr.replace("running with root privileges is not recommended!", "").strip()
+    check(done.returncode == 0 and not errors, f"{name}: {said or 'silent'}")
+    return done
+
+
+def documents(usr, name):
+    """The menu entry, the icon, the metainfo and the manual page of an installed tree."""
+    share = os.path.join(usr, "share")
+    app = APP_ID
+    entry_path = os.path.join(share, "applications", app + ".desktop")
+    entry = open(entry_path).read()
+    check("Exec=rocket\n" in entry and "Categories=Game;" in entry and f"Icon={app}\n" in entry,
+          f"{name}: the desktop entry")
+    silent(f"{name}: desktop-file-validate", "desktop-file-validate", entry_path)
+    icon = os.path.join(share, "icons", "hicolor", "128x128", "apps", app + ".png")
+    check(open(icon, "rb").read(8) == b"\x89PNG\r\n\x1a\n", f"{name}: the icon is a PNG")
+    metainfo = os.path.join(share, "metainfo", app + ".metainfo.xml")
+    text = open(metainfo).read()
+    check(f"<id>{app}</id>" in text and f'<release version="{VERSION}"' in text,
+          f"{name}: the metainfo's id and release")
+    done = silent(f"{name}: appstreamcli validate", "appstreamcli", "validate", "--no-net",
+                  "--no-color", metainfo)
+    check("W:" not in done.stdout and "E:" not in done.stdout, f"{name}: appstream: {done.stdout}")
+    page = os.path.join(share, "man", "man6", "rocket.6.gz")
+    source = gzip.open(page).read().decode()
+    check(f'"rocket {VERSION}"' in source, f"{name}: the manual page names version {VERSION}")
+    warned = subprocess.run(["groff", "-ww", "-z", "-man"], input=source, capture_output=True,
+                            text=True)
+    check(warned.returncode == 0 and warned.stderr == "", f"{name}: groff -ww: {warned.stderr}")
+    shown = silent(f"{name}: man -l", "man", "-l", page)
+    for section in ("SYNOPSIS", "OPTIONS", "CONTROLS", "FILES", "EXIT STATUS"):
+        check(section in shown.stdout, f"{name}: the manual page has {section}")
+    licence = os.path.join(share, "doc", "rocket", "copyright")
+    check("License: Expat" in open(licence).read(), f"{name}: the copyright file")
+
+
 with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     plays(x, os.path.join(build, "rocket"), source, "from the repository root")
 
@@ -44,7 +88,8 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     run("cmake", "--install", build, "--prefix", prefix)
     elsewhere = os.path.join(scratch, "elsewhere")
     os.mkdir(elsewhere)
-    plays(x, os.path.join(prefix, "bin", "rocket"), elsewhere, "installed")
+    plays(x, os.path.join(prefix, "games", "rocket"), elsewhere, "installed")
+    documents(prefix, "installed")
 
     run("cpack", "-G", "DEB", "-B", os.path.join(scratch, "package"), cwd=build)
     debs = [f for f in os.listdir(os.path.join(scratch, "package")) if f.endswith(".deb")]
@@ -55,14 +100,14 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     depends = run("dpkg-deb", "-f", deb, "Depends")
     check("libsdl2-2.0-0" in depends, f"depends on SDL2's runtime: {depends.strip()}")
     usr = os.path.join(unpacked, "usr")
-    check(os.access(os.path.join(usr, "bin", "rocket"), os.X_OK), "usr/bin/rocket")
+    check(run("dpkg-deb", "-f", deb, "Version").strip() == VERSION, f"version {VERSION}")
+    check(os.access(os.path.join(usr, "games", "rocket"), os.X_OK), "usr/games/rocket")
     images = os.listdir(os.path.join(usr, "share", "rocket", "assets"))
     check(len(images) == 49, f"usr/share/rocket/assets holds {len(images)} images")
-    entry = open(os.path.join(usr, "share", "applications", "rocket.desktop")).read()
-    check("Exec=rocket\n" in entry and "Categories=Game;" in entry, "the desktop entry")
-    icon = os.path.join(usr, "share", "icons", "hicolor", "128x128", "apps", "rocket.png")
-    check(open(icon, "rb").read(8) == b"\x89PNG\r\n\x1a\n", "the icon is a PNG")
-    plays(x, os.path.join(usr, "bin", "rocket"), elsewhere, "unpacked package")
+    documents(usr, "package")
+    # Info tags are advice; errors, warnings and even overrides would mean the package is wrong.
+    silent("lintian", "lintian", "--fail-on", "error,warning", "--tag-display-limit", "0", deb)
+    plays(x, os.path.join(usr, "games", "rocket"), elsewhere, "unpacked package")
 
 if failures:
     print(f"{len(failures)} failure(s)")

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The game in a real window under Xvfb: one 1280x720 window titled "title", the 49 loading
 lines in table order, a drawn frame, and status 0 on Escape, on q and on a close request. With
-no display at all, the game says so and stops at once with status 1."""
+no display at all, the game says so and stops at once with status 1. The command line's help,
+version and refusals answer without starting anything."""
 import os
 import subprocess
 import sys
@@ -10,7 +11,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
 from xsession import XSession, output_of, settle, wait_exit
 
-game, build, close_window = sys.argv[1:4]
+game, build, close_window, version = sys.argv[1:5]
 failures = []
 
 
@@ -48,6 +49,28 @@ with XSession() as x:
 # No display and no driver asked for: SDL would fall back to a window nobody sees.
 bare = {k: v for k, v in os.environ.items()
         if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_RENDER_DRIVER")}
+
+# With no display, a game that started anything would say "error : No display ..." and exit 1,
+# and it would run the self-test first; so an answer without those lines opened nothing.
+for args, status, out, err in (
+        (["--help"], 0, "Usage: rocket [OPTION]", ""),
+        (["-h"], 0, "  Escape, q       quit", ""),
+        (["--version"], 0, f"rocket {version}\n", ""),
+        (["-v"], 0, f"rocket {version}\n", ""),
+        (["--fly"], 2, "", "rocket: unknown option '--fly'; try 'rocket --help'\n"),
+        (["-x"], 2, "", "rocket: unknown option '-x'; try 'rocket --help'\n"),
+        (["--help=yes"], 2, "", "rocket: unknown option '--help=yes'; try 'rocket --help'\n"),
+        (["moon"], 2, "", "rocket: unexpected argument 'moon'; try 'rocket --help'\n"),
+        (["--version", "moon"], 0, f"rocket {version}\n", "")):
+    done = subprocess.run([game, *args], cwd=build, env=bare, capture_output=True, text=True,
+                          timeout=10)
+    said = f"{args}: exit {done.returncode}, out {done.stdout[:40]!r}, err {done.stderr!r}"
+    check(done.returncode == status, said)
+    check(out in done.stdout and (out or not done.stdout), said)
+    check(done.stderr == err, said)
+    check("validating" not in done.stdout and "error :" not in done.stdout, "started: " + said)
+    print("ok  ", said)
+
 started = time.monotonic()
 try:
     done = subprocess.run([game], cwd=build, env=bare, capture_output=True, text=True, timeout=10)

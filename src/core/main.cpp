@@ -4,13 +4,15 @@
 #include <cstdio>
 
 #include "collision/poke.h"
+#include "core/command_line.h"
 #include "core/game_cycle.h"
 
 int main(int argc, char* argv[]) {
-  (void)argc;
-  (void)argv;
   // Line by line, so a start-up report is never lost in a buffer when the process ends hard.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  if (const int status = HandleCommandLine(argc, argv); status >= 0) {
+    return status;  // help, the version or a bad argument: nothing is started
+  }
 
   PocSsert<0>();  // before SDL starts: a failed check ends the program with its report
 

@@ -1,0 +1,100 @@
+# How the game installs: the program, its images, the menu entry, the icon, the manual page,
+# the AppStream metadata and the Debian documents, and the .deb that cpack makes of them all.
+# Included by the top-level CMakeLists for native builds.
+include(GNUInstallDirs)
+
+# Debian keeps games in /usr/games; the images are then in ../share/rocket, as from bin/.
+set(ROCKET_INSTALL_BINDIR games CACHE STRING "Where the program is installed, under the prefix")
+set(ROCKET_APP_ID invalid.rocket.Rocket)  # the menu entry's, the icon's and AppStream's name
+set(ROCKET_DATA_DIR ${CMAKE_INSTALL_DATADIR}/rocket)
+set(dist ${PROJECT_SOURCE_DIR}/dist/linux)
+
+# Installed, the game finds its images in the data folder relative to its own folder, so a copy
+# under any prefix starts from any working directory.
+file(RELATIVE_PATH data_from_program /${ROCKET_INSTALL_BINDIR} /${ROCKET_DATA_DIR})
+target_compile_definitions(rocket_lib PRIVATE ROCKET_DATA_FROM_PROGRAM="${data_from_program}/")
+
+# The release date is the changelog's: its top entry is this version, or the build stops here.
+file(STRINGS ${dist}/changelog changelog_lines)
+list(GET changelog_lines 0 top_entry)
+if(NOT top_entry MATCHES "^rocket \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "dist/linux/changelog begins with '${top_entry}', not version ${PROJECT_VERSION}")
+endif()
+foreach(line IN LISTS changelog_lines)
+  if(line MATCHES "^ -- .*  [A-Z][a-z][a-z], ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+    set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+    list(FIND months ${CMAKE_MATCH_2} month)
+    math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
+    string(LENGTH "${month}" digits)
+    if(digits EQUAL 1)
+      set(month 0${month})
+    endif()
+    set(ROCKET_RELEASE_DATE ${CMAKE_MATCH_3}-${month}-${CMAKE_MATCH_1})
+    break()
+  endif()
+endforeach()
+
+configure_file(${dist}/rocket.desktop.in ${CMAKE_BINARY_DIR}/${ROCKET_APP_ID}.desktop @ONLY)
+configure_file(${dist}/metainfo.xml.in ${CMAKE_BINARY_DIR}/${ROCKET_APP_ID}.metainfo.xml @ONLY)
+configure_file(${dist}/rocket.6.in ${CMAKE_BINARY_DIR}/rocket.6 @ONLY)
+
+# Debian's machine-readable copyright file carries the licence's terms from LICENSE, indented
+# as a continuation of its License field.
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE license_lines)
+list(FILTER license_lines EXCLUDE REGEX "^(MIT License|Copyright .*)$")
+set(terms "")
+foreach(line IN LISTS license_lines)
+  if(line STREQUAL "")
+    string(APPEND terms " .\n")
+  else()
+    string(APPEND terms " ${line}\n")
+  endif()
+endforeach()
+string(REGEX REPLACE "^ \\.\n" "" terms "${terms}")
+file(WRITE ${CMAKE_BINARY_DIR}/copyright
+  "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+  "Upstream-Name: rocket\n"
+  "\n"
+  "Files: *\n"
+  "Copyright: 2026 The rocket authors\n"
+  "License: Expat\n"
+  "${terms}")
+
+# Gzipped at their best and without a time stamp, so the package is the same on every build.
+foreach(source ${CMAKE_BINARY_DIR}/rocket.6 ${dist}/changelog)
+  get_filename_component(name ${source} NAME)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}.gz
+    COMMAND gzip -9 -n -c ${source} > ${CMAKE_BINARY_DIR}/${name}.gz
+    DEPENDS ${source})
+  list(APPEND gzipped ${CMAKE_BINARY_DIR}/${name}.gz)
+endforeach()
+add_custom_target(documents ALL DEPENDS ${gzipped})
+
+install(TARGETS rocket RUNTIME DESTINATION ${ROCKET_INSTALL_BINDIR})
+install(DIRECTORY ${ASSET_DIR}/ DESTINATION ${ROCKET_DATA_DIR}/assets FILES_MATCHING PATTERN "*.bmp")
+install(FILES ${CMAKE_BINARY_DIR}/${ROCKET_APP_ID}.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_BINARY_DIR}/rocket.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps
+  RENAME ${ROCKET_APP_ID}.png)
+install(FILES ${CMAKE_BINARY_DIR}/${ROCKET_APP_ID}.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_BINARY_DIR}/rocket.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_BINARY_DIR}/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# make package: a .deb whose dependencies dpkg-shlibdeps reads off the program.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_CONTACT "rocket maintainers <maintainers@rocket.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Steer a little rocket through open space with the arrow keys: it turns through\n"
+  "sixteen headings, fires its thruster and keeps its momentum up to a top speed,\n"
+  "while the camera follows it past three layers of parallax stars, three planets\n"
+  "and a bouncing ball. The captain's eyes look out of the porthole the way you\n"
+  "steer. Pixel art on a 320x180 canvas, scaled up sharp into a 1280x720 window.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)

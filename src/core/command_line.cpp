@@ -1,0 +1,81 @@
+// The command line: help, version, and a clear refusal of anything else. The game itself has
+// no options, so a typo never starts it by surprise.
+#include "core/command_line.h"
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/asset_files.h"
+
+#ifndef ROCKET_VERSION
+#define ROCKET_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr int kBadUsage = 2;
+
+void PrintHelp() {
+  std::printf(
+      "rocket %s: a small 2D space game. Fly a rocket through open space, past three layers of\n"
+      "stars, three planets and a bouncing ball.\n"
+      "\n"
+      "Usage: rocket [OPTION]\n"
+      "\n"
+      "Controls:\n"
+      "  Left, Right     turn the rocket\n"
+      "  Up              fire the thruster\n"
+      "  Escape, q       quit\n"
+      "\n"
+      "Options:\n"
+      "  -h, --help      show this help and exit\n"
+      "  -v, --version   show the version and exit\n"
+      "\n"
+      "The images are looked for in assets/ under the working directory, then beside the\n"
+      "program, then in %sassets/ from the program's folder.\n",
+      ROCKET_VERSION, kDataFromProgram);
+}
+
+int Refuse(const char* what, const char* argument) {
+  std::fprintf(stderr, "rocket: %s '%s'; try 'rocket --help'\n", what, argument);
+  return kBadUsage;
+}
+
+}  // namespace
+
+int HandleCommandLine(int argc, char* argv[]) {
+  static const option kOptions[] = {
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, 'v'},
+      {nullptr, 0, nullptr, 0},
+  };
+  opterr = 0;  // getopt's own messages differ by C library; ours name the argument the same way
+  optind = 1;
+  // "+": stop at the first word that is not an option, so a stray word is refused rather than
+  // skipped over.
+  for (int option; (option = getopt_long(argc, argv, "+hv", kOptions, nullptr)) != -1;) {
+    switch (option) {
+      case 'h':
+        PrintHelp();
+        return 0;
+      case 'v':
+        std::printf("rocket %s\n", ROCKET_VERSION);
+        return 0;
+      default: {
+        // A long option is named as it was typed; a short one by its letter.
+        const char* typed = argv[optind - 1];
+        if (std::strncmp(typed, "--", 2) == 0) {
+          return Refuse("unknown option", typed);
+        }
+        const char letter[] = {'-', char(optopt), '\0'};
+        return Refuse("unknown option", letter);
+      }
+    }
+  }
+  if (optind < argc) {
+    return Refuse("unexpected argument", argv[optind]);
+  }
+  return -1;
+}
