@@ -75,7 +75,8 @@ TEST_F(AllocationTest, SteppingFramesAllocatesNothing) {
   GameCo* slots[kTopLevelSlots];
   FillTopLevel(slots, &services);
   GameCos game(slots);
-  Step(&game);  // the start states
+  VirtualPad pad;  // plugged in before the count starts: opening a pad may allocate
+  Step(&game);     // the start states
   Step(&game);
 
   counting = true;
@@ -83,11 +84,14 @@ TEST_F(AllocationTest, SteppingFramesAllocatesNothing) {
   delete new int(1);  // the counter itself works
   EXPECT_EQ(allocations, 1);
   allocations = 0;
-  // Turn, thrust, coast and turn back, with real key events read by KeyToExit.
+  // Turn, thrust, coast and turn back, with real key events read by KeyToExit, and the pad's
+  // stick and thrust button read with them.
   const SDL_Keycode script[] = {SDLK_RIGHT, SDLK_UP, SDLK_LEFT, SDLK_DOWN, SDLK_a};
   for (int frame = 0; frame < 40; ++frame) {
     const SDL_Keycode key = script[frame / 4 % 5];
     PushKey(frame % 4 == 3 ? SDL_KEYUP : SDL_KEYDOWN, key);
+    pad.Tilt(SDL_CONTROLLER_AXIS_LEFTX, frame % 8 < 3 ? -20000 : 0);
+    pad.Press(SDL_CONTROLLER_BUTTON_A, frame % 6 == 0);
     Step(&game);
   }
   counting = false;

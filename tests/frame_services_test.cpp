@@ -113,6 +113,118 @@ TEST_F(KeyToExitTest, QuitRequestsStopThePollAndLeaveLaterEventsQueued) {
   }
 }
 
+// Game controllers through SDL's virtual joystick driver and the real event service.
+TEST_F(KeyToExitTest, TheLeftStickTurnsPastItsDeadZoneAndLetsGoInsideIt) {
+  VirtualPad pad;
+  EXPECT_FALSE(Poll());  // the plug-in is read
+  const std::pair<int, const char*> tilts[] = {
+      {-6000, "00000"},  // inside the dead zone
+      {-9000, "00100"},  // past a quarter
+      {-7500, "00100"},  // back inside, but not below a fifth: still turning
+      {-6000, "00000"},  // below a fifth
+      {9000, "00010"},   // the other way
+      {-9000, "00100"},  // straight across
+      {7500, "00000"},   // past the centre
+      {32767, "00010"},  // hard over
+      {0, "00000"},
+  };
+  for (const auto& [x, flags] : tilts) {
+    pad.Tilt(SDL_CONTROLLER_AXIS_LEFTX, x);
+    EXPECT_FALSE(Poll());
+    EXPECT_EQ(Flags(), flags) << "stick at " << x;
+  }
+}
+
+TEST_F(KeyToExitTest, AFlagHoldsWhileAnySourceHoldsIt) {
+  VirtualPad pad;
+  VirtualPad second;
+  EXPECT_FALSE(Poll());
+  pad.Tilt(SDL_CONTROLLER_AXIS_LEFTX, -20000);
+  PushKey(SDL_KEYDOWN, SDLK_LEFT);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "00100");
+  PushKey(SDL_KEYUP, SDLK_LEFT);  // the stick still points left
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "00100");
+  PushKey(SDL_KEYDOWN, SDLK_LEFT);
+  pad.Tilt(SDL_CONTROLLER_AXIS_LEFTX, 0);  // the arrow still holds it
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "00100");
+  PushKey(SDL_KEYUP, SDLK_LEFT);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "00000");
+
+  // Each pad's buttons, and both pads at once.
+  const std::pair<SDL_GameControllerButton, const char*> buttons[] = {
+      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, "00100"}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, "00010"},
+      {SDL_CONTROLLER_BUTTON_DPAD_UP, "10000"},   {SDL_CONTROLLER_BUTTON_DPAD_DOWN, "01000"},
+      {SDL_CONTROLLER_BUTTON_A, "10000"},         {SDL_CONTROLLER_BUTTON_B, "00000"},
+      {SDL_CONTROLLER_BUTTON_START, "00000"},
+  };
+  for (VirtualPad* which : {&pad, &second}) {
+    for (const auto& [button, flags] : buttons) {
+      which->Press(button);
+      EXPECT_FALSE(Poll());
+      EXPECT_EQ(Flags(), flags) << "button " << button;
+      which->Press(button, false);
+    }
+  }
+  pad.Press(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+  // A virtual trigger's travel is the whole axis, so its half-way point is 0.
+  second.Tilt(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -1000);
+  PushKey(SDL_KEYDOWN, SDLK_DOWN);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "01100");
+  second.Tilt(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 1000);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "11100") << "thrust from one pad, turning from the other, down from a key";
+}
+
+TEST_F(KeyToExitTest, AnUnpluggedPadLetsGoOfEverything) {
+  VirtualPad pad;
+  EXPECT_FALSE(Poll());
+  pad.Tilt(SDL_CONTROLLER_AXIS_LEFTX, 32767);
+  pad.Press(SDL_CONTROLLER_BUTTON_A);
+  PushKey(SDL_KEYDOWN, SDLK_DOWN);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "11010");
+  pad.Unplug();
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "01000") << "the keyboard's own flag stays";
+  VirtualPad again;  // plugged back in: steers again
+  again.Press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+  EXPECT_FALSE(Poll());
+  EXPECT_EQ(Flags(), "01010");
+}
+
+TEST_F(KeyToExitTest, BackQuitsAsEscapeDoes) {
+  VirtualPad pad;
+  EXPECT_FALSE(Poll());
+  pad.Press(SDL_CONTROLLER_BUTTON_BACK);
+  PushKey(SDL_KEYDOWN, SDLK_RIGHT);
+  EXPECT_TRUE(Poll());
+  EXPECT_EQ(dp.keys[kKeyRight], 0) << "the event behind the request was read";
+}
+
+TEST_F(KeyToExitTest, TheFullscreenKeysToggleTheWindowAndTouchNoFlag) {
+  const auto fullscreen = [this] {
+    return (SDL_GetWindowFlags(dp.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  };
+  PushKey(SDL_KEYDOWN, SDLK_F11);
+  EXPECT_FALSE(Poll());
+  EXPECT_TRUE(fullscreen());
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  PushKey(SDL_KEYUP, SDLK_F11);
+  PushKey(SDL_KEYDOWN, SDLK_RETURN);  // Enter alone is no toggle
+  EXPECT_FALSE(Poll());
+  EXPECT_TRUE(fullscreen());
+  PushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT);
+  EXPECT_FALSE(Poll());
+  EXPECT_FALSE(fullscreen());
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  EXPECT_EQ(Flags(), "00000");
+}
+
 using QuitTest = Headless;
 
 // The services present the frame, then wait 41 ms, then read the keyboard; a quit request read

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "platform/controls.h"
 #include "platform/image_table.h"
 
 Frame::Frame(SDL_Renderer* renderer) {
@@ -43,11 +44,54 @@ void Release(Dp& dp) {
   delete[] dp.textures;
   delete[] dp.scratch;
   delete[] dp.keys;
+  delete dp.controls;  // closes the pads it had open
   // Back on the window first: SDL 2.26 leaks a little when the renderer dies drawing to a
   // texture.
   SDL_SetRenderTarget(dp.renderer, nullptr);
   SDL_DestroyRenderer(dp.renderer);  // and every texture made on it
   SDL_DestroyWindow(dp.window);
+}
+
+VirtualPad::VirtualPad() {
+  // SDL ignores pads while no window of the program has the keyboard's focus, and the dummy
+  // driver's window never has it.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.naxes = SDL_CONTROLLER_AXIS_MAX;  // in SDL's controller order, so mapped one to one
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  desc.name = "virtual pad";
+  device_ = SDL_JoystickAttachVirtualEx(&desc);
+  EXPECT_GE(device_, 0) << SDL_GetError();
+  joystick_ = SDL_JoystickOpen(device_);
+  EXPECT_NE(joystick_, nullptr) << SDL_GetError();
+}
+
+VirtualPad::~VirtualPad() {
+  Unplug();
+}
+
+void VirtualPad::Press(SDL_GameControllerButton button, bool down) {
+  SDL_JoystickSetVirtualButton(joystick_, button, down ? SDL_PRESSED : SDL_RELEASED);
+}
+
+void VirtualPad::Tilt(SDL_GameControllerAxis axis, int value) {
+  SDL_JoystickSetVirtualAxis(joystick_, axis, Sint16(value));
+}
+
+void VirtualPad::Unplug() {
+  if (joystick_ == nullptr) {
+    return;
+  }
+  const SDL_JoystickID id = SDL_JoystickInstanceID(joystick_);
+  SDL_JoystickClose(joystick_);
+  joystick_ = nullptr;
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    if (SDL_JoystickGetDeviceInstanceID(i) == id) {
+      SDL_JoystickDetachVirtual(i);
+    }
+  }
 }
 
 void DrawStraightToWindow(Dp& dp) {
@@ -158,8 +202,9 @@ SDL_Texture* CoordinateTexture(SDL_Renderer* renderer, int w, int h) {
   return texture;
 }
 
-void PushKey(Uint32 type, SDL_Keycode key) {
+void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod) {
   SDL_Event event{};
+  event.key.keysym.mod = mod;
   event.type = type;
   event.key.type = type;
   event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;

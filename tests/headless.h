@@ -74,9 +74,24 @@ class CallLog {
 SDL_Texture* CoordinateTexture(SDL_Renderer* renderer, int w, int h);
 uint32_t CoordinateColour(int x, int y);
 
-// Puts a key event of `type` for `key` on SDL's queue.
-void PushKey(Uint32 type, SDL_Keycode key);
+// Puts a key event of `type` for `key`, with modifier keys `mod` held, on SDL's queue.
+void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE);
 void PushEvent(Uint32 type);
+
+// A game controller made by SDL's virtual joystick driver: SDL sees it plugged in, and the
+// test sets its buttons and axes. Unplugged when it goes out of scope, if not before.
+class VirtualPad {
+ public:
+  VirtualPad();
+  ~VirtualPad();
+  void Press(SDL_GameControllerButton button, bool down = true);
+  void Tilt(SDL_GameControllerAxis axis, int value);
+  void Unplug();
+
+ private:
+  int device_ = -1;
+  SDL_Joystick* joystick_ = nullptr;
+};
 
 // The real top-level list, with a services list that neither presents nor waits, so frames can
 // be stepped quickly and read back afterwards.

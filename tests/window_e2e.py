@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The game in a real window under Xvfb: one 1280x720 window titled "title", the 49 loading
 lines in table order, a drawn frame, and status 0 on Escape, on q and on a close request. With
-no display at all, the game says so and stops at once with status 1. The command line's help,
+no display at all, the game says so and stops at once with status 1. F11 and Alt+Enter switch
+to fullscreen and back. The command line's help,
 version and refusals answer without starting anything."""
 import os
 import subprocess
@@ -46,6 +47,44 @@ with XSession() as x:
         check(lines == table_order(), f"{how}: loading lines {lines[:3]}... ({len(lines)})")
         print(f"ok   {how}: exit {status}, {len(lines)} loading lines")
 
+# Fullscreen on a 16:10 screen: the canvas at the largest whole scale that fits (6), centred
+# with black bars above and below; F11 and Alt+Enter each switch there and back.
+GLASS = (22, 34, 72)  # the porthole, at the canvas centre
+with XSession("1920x1200", window_manager=True) as x:
+    process, window = x.launch(game, build)
+
+    def geometry():
+        said = x.run("xdotool", "getwindowgeometry", window).stdout
+        return said.split("Position: ")[1].split(" ")[0], said.split("Geometry: ")[1].strip()
+
+    def becomes(size, keys):
+        x.keys(keys)
+        for _ in range(40):
+            if geometry()[1] == size:
+                break
+            time.sleep(0.05)
+        settle(4)
+        return geometry()
+
+    for keys in ("F11", "alt+Return"):
+        where, size = becomes("1920x1200", keys)
+        check((where, size) == ("0,0", "1920x1200"), f"{keys}: fullscreen at {where}, {size}")
+        shot = x.screenshot("root", os.path.join(build, f"window-fullscreen-{keys}.png"))
+        bars = [shot.getpixel((px, py)) for px in range(0, 1920, 97) for py in (0, 59, 1140, 1199)]
+        check(set(bars) == {(0, 0, 0)}, f"{keys}: black bars, saw {set(bars)}")
+        check(shot.getpixel((960 + 1, 600 + 1)) == GLASS, f"{keys}: the porthole at the centre")
+        # Every canvas pixel around the rocket is a whole 6x6 block at (0, 60): scale 6, centred.
+        ragged = [(cx, cy) for cx in range(136, 184) for cy in range(66, 114)
+                  if len({shot.getpixel((cx * 6 + i, 60 + cy * 6 + j))
+                          for i in range(6) for j in range(6)}) != 1]
+        check(not ragged, f"{keys}: canvas pixels not whole 6x6 blocks at {ragged[:3]}")
+        where, size = becomes("1280x720", keys)
+        check(size == "1280x720", f"{keys} again: back to a window of {size}")
+        print(f"ok   {keys}: fullscreen 1920x1200 at scale 6 with bars, then a 1280x720 window")
+    x.keys("Escape")
+    status = wait_exit(process)
+    check(status == 0, f"fullscreen: exit status {status}")
+
 # No display and no driver asked for: SDL would fall back to a window nobody sees.
 bare = {k: v for k, v in os.environ.items()
         if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_RENDER_DRIVER")}
@@ -54,7 +93,7 @@ bare = {k: v for k, v in os.environ.items()
 # and it would run the self-test first; so an answer without those lines opened nothing.
 for args, status, out, err in (
         (["--help"], 0, "Usage: rocket [OPTION]", ""),
-        (["-h"], 0, "  Escape, q       quit", ""),
+        (["-h"], 0, "  quit                   Escape, q    Back\n", ""),
         (["--version"], 0, f"rocket {version}\n", ""),
         (["-v"], 0, f"rocket {version}\n", ""),
         (["--fly"], 2, "", "rocket: unknown option '--fly'; try 'rocket --help'\n"),

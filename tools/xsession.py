@@ -8,12 +8,14 @@ from PIL import Image
 
 
 class XSession:
-    """An Xvfb server on a free display, stopped when the session ends."""
+    """An Xvfb server on a free display, stopped when the session ends. With `window_manager`,
+    openbox runs on it too, for what only a window manager does (fullscreen); ready once it
+    has announced itself on the root window."""
 
-    def __init__(self):
+    def __init__(self, screen="1280x720", window_manager=False):
         read, write = os.pipe()
         self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x720x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", screen + "x24", "-nolisten", "tcp"],
             pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as pipe:
@@ -22,13 +24,23 @@ class XSession:
         for name in ("SDL_VIDEODRIVER", "SDL_RENDER_DRIVER"):
             self.env.pop(name, None)
         self.env["SDL_VIDEODRIVER"] = "x11"
+        self.manager = None
+        if window_manager:
+            self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout:
+                    break
+                time.sleep(0.05)
 
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
-        self.server.kill()
-        self.server.wait()
+        for process in (self.manager, self.server):
+            if process is not None:
+                process.kill()
+                process.wait()
 
     def run(self, *args, timeout=10):
         return subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=timeout)

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/asset_files.h"
+#include "platform/controls.h"
 #include "platform/image_table.h"
 
 namespace {
@@ -30,6 +31,8 @@ Dp Dp::Init() {
     SDL_SetError("no display was found (is DISPLAY or WAYLAND_DISPLAY set?)");
     Crash("No display to open the window on");
   }
+  // Without game controllers the keyboard still plays, so their failure is no reason to stop.
+  SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
   SDL_Window* window = SDL_CreateWindow("title", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                         kWindowWidth, kWindowHeight, SDL_WINDOW_SHOWN);
   if (window == nullptr) {
@@ -58,6 +61,7 @@ Dp Dp::Init() {
   dp.DrawOnCanvas();
   dp.scratch = new uint8_t[kScratchBytes];
   dp.keys = new uint8_t[kKeyCount]();
+  dp.controls = new Controls();
   dp.textures = new SDL_Texture*[kImageCount];
   const std::string root = FindAssetRoot();
   for (int image = 0; image < kImageCount; ++image) {

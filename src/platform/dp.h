@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+class Controls;
+
 // Indices of the key flags: 1 while the key is held.
 enum Key { kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySpare, kKeyCount };
 
@@ -23,6 +25,7 @@ struct Dp {
   int32_t cameraX;         // the world point shown at the centre of the canvas
   int32_t cameraY;
   SDL_Texture* canvas;  // the frame, drawn 1:1; null where images go straight to the window
+  Controls* controls;   // the keyboard's levels and the open game controllers, behind `keys`
 
   // Starts SDL, opens the window and loads every image; ends the process through Crash on any
   // failure. Called once, by main.
@@ -43,6 +46,10 @@ struct Dp {
   // images are drawn straight to the window.
   void ComposeWindow();
   void DrawOnCanvas();
+
+  // Switches between the 1280x720 window and desktop fullscreen, where the canvas is scaled by
+  // the largest whole number that fits, with black bars, and the mouse pointer is hidden.
+  void ToggleFullscreen();
 };
 
 // A 320x180 texture to draw a frame on, or null where the renderer cannot draw to a texture.

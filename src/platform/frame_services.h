@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/co.h"
+#include "platform/controls.h"
 #include "platform/dp.h"
 
 // Clears the frame to the start-up draw colour (black); first in the top-level list so every
@@ -57,40 +58,69 @@ class Quit final : public Co<Dp*, Rest...> {
   }
 };
 
-// Drains the event queue into the key flags once a frame, so input lags by at most a frame.
-// Flags are levels: a press and release between two frames is never seen.
+// Drains the event queue once a frame, so input lags by at most a frame, then sets the key
+// flags from every source: the arrows and the game controllers. Flags are levels: a press and
+// release between two frames is never seen.
 template <typename... Rest>
 class KeyToExit final : public Co<Dp*, Rest...> {
  public:
   Co<Dp*, Rest...>* Routine(Dp* dp, Rest...) override {
     while (SDL_PollEvent(&dp->event)) {
       const SDL_Event& event = dp->event;
-      if (event.type == SDL_QUIT) {
-        return new Quit<Rest...>();  // events behind the request are left unread
-      }
-      if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) {
-        continue;
-      }
-      const SDL_Keycode key = event.key.keysym.sym;
-      const bool down = event.type == SDL_KEYDOWN;
-      if (key == SDLK_ESCAPE || key == SDLK_q) {
-        if (down) {
-          return new Quit<Rest...>();
-        }
-        // The key-down may have gone to another window; releasing it must not touch the
-        // arrows, so only the spare flag is cleared.
-        dp->keys[kKeySpare] = 0;
-        continue;
-      }
-      const int flag = FlagOf(key);
-      if (flag >= 0) {
-        dp->keys[flag] = down ? 1 : 0;
+      switch (event.type) {
+        case SDL_QUIT:
+          return new Quit<Rest...>();  // events behind the request are left unread
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+          if (OnKey(dp, event.key)) {
+            return new Quit<Rest...>();
+          }
+          break;
+        case SDL_CONTROLLERDEVICEADDED:
+          dp->controls->PlugIn(event.cdevice.which);
+          break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+          dp->controls->Unplug(event.cdevice.which);
+          break;
+        case SDL_CONTROLLERBUTTONDOWN:
+          if (event.cbutton.button == SDL_CONTROLLER_BUTTON_BACK) {
+            return new Quit<Rest...>();  // Back (Select) is the pad's Escape
+          }
+          break;
+        default:
+          break;
       }
     }
+    dp->controls->Combine(dp->keys);
     return this;
   }
 
  private:
+  // True on a quit request.
+  static bool OnKey(Dp* dp, const SDL_KeyboardEvent& key) {
+    const SDL_Keycode code = key.keysym.sym;
+    const bool down = key.type == SDL_KEYDOWN;
+    if (code == SDLK_ESCAPE || code == SDLK_q) {
+      if (down) {
+        return true;
+      }
+      // The key-down may have gone to another window; releasing it must not touch the
+      // arrows, so only the spare flag is cleared.
+      dp->controls->SetKeyboard(kKeySpare, false);
+      return false;
+    }
+    const bool enter = code == SDLK_RETURN || code == SDLK_KP_ENTER;
+    if (down && !key.repeat && (code == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT)))) {
+      dp->ToggleFullscreen();
+      return false;
+    }
+    const int flag = FlagOf(code);
+    if (flag >= 0) {
+      dp->controls->SetKeyboard(flag, down);
+    }
+    return false;
+  }
+
   static int FlagOf(SDL_Keycode key) {
     switch (key) {
       case SDLK_UP:
