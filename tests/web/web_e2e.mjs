@@ -1,6 +1,6 @@
 // The game's page played in real headless Chromium: node web_e2e.mjs SITE ASSETS. The site is
 // served on loopback; the test reads the console, looks at the canvas through screenshots,
-// steers with the arrow keys and quits with Escape. Screenshots stay beside the site.
+// steers with the arrow keys and a gamepad, and quits with Escape. Screenshots stay beside the site.
 import { spawn } from "node:child_process";
 import { mkdtempSync, readdirSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
@@ -115,8 +115,16 @@ try {
   const lines = [];
   page.on("console", (message) => lines.push(message.text()));
   page.on("pageerror", (error) => check(false, `page error: ${error.message}`));
-  // The first frame is the first WebGL draw after the page started loading.
+  // The first frame is the first WebGL draw after the page started loading. A gamepad in the
+  // standard layout stands behind the page's Gamepad API from the start; the test moves it,
+  // with a new time stamp for each change as a browser gives one.
   await page.evaluateOnNewDocument(() => {
+    window.testPad = { id: "Test pad", index: 0, connected: true, mapping: "standard", timestamp: 1,
+                       axes: [0, 0, 0, 0],
+                       buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false,
+                                                                     value: 0 })) };
+    Object.defineProperty(Navigator.prototype, "getGamepads",
+                          { value: () => [window.testPad, null, null, null], configurable: true });
     for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
       for (const name of ["drawArrays", "drawElements"]) {
         const draw = context.prototype[name];
@@ -158,6 +166,24 @@ try {
   }
   check(changed > 20 && same(turned(160, 90), GLASS),
         `the right arrow turned the rocket (${changed} pixels changed)`);
+
+  const tiltStick = (x) => page.evaluate((x) => {
+    window.testPad.axes[0] = x;
+    window.testPad.timestamp += 1;
+  }, x);
+  await tiltStick(-1);
+  await settle(2);
+  await tiltStick(0);
+  await settle(3);
+  const padTurned = await shot(page, "pad-turned");
+  let padChanged = 0;
+  for (let y = 70; y < 110; ++y) {
+    for (let x = 140; x < 180; ++x) {
+      padChanged += !same(turned(x, y), padTurned(x, y));
+    }
+  }
+  check(padChanged > 20 && same(padTurned(160, 90), GLASS),
+        `the gamepad's stick turned the rocket back (${padChanged} pixels changed)`);
 
   await page.keyboard.down("ArrowUp");
   await settle(8);
