@@ -2,7 +2,8 @@
 """figures.py BUILD: every performance figure of the README in one run. One frame's work on the
 canvas and straight to the window against the floor of composing at canvas size (headless,
 software renderer); the collision scan; start-up to the first presented frame, peak resident
-memory and the CPU used at rest by the real game under Xvfb, on both drawing paths."""
+memory and the CPU used at rest by the real game under Xvfb, on both drawing paths and with a
+gamepad plugged in; frames per second in a window and in fullscreen on a 1920x1080 screen."""
 import json
 import os
 import platform
@@ -78,7 +79,7 @@ for shape in ["16, 16, 32, 32", "16, 4, 16, 4", "256, 256, 256, 256", "1024, 102
 print()
 
 starts, peaks = [], []
-probe = os.path.join(build, "bench", "libfirst_frame_probe.so")
+probe = os.path.join(build, "bench", "libpresent_probe.so")
 with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     for run in range(runs):
         mark = os.path.join(scratch, f"first-frame-{run}")
@@ -102,11 +103,14 @@ print(f"| peak resident memory | {statistics.median(peaks) / 1024:.1f} MiB | "
       f"{min(peaks) / 1024:.1f} to {max(peaks) / 1024:.1f} MiB |")
 
 
-# CPU at rest: the game left alone for a few seconds, on each renderer and each drawing path, the
-# runs interleaved so that a busy moment of the machine falls on all of them alike.
+# CPU at rest: the game left alone for a few seconds, on each renderer and each drawing path, and
+# with a (virtual) gamepad plugged in, the runs interleaved so that a busy moment of the machine
+# falls on all of them alike.
 no_target = os.path.join(build, "bench", "libno_target_probe.so")
-configs = [("Mesa GL", "opengl", False), ("Mesa GL", "opengl", True),
-           ("software", "software", False), ("software", "software", True)]
+pad = os.path.join(build, "bench", "libvirtual_pad_probe.so")
+configs = [("Mesa GL", "opengl", None), ("Mesa GL", "opengl", no_target),
+           ("software", "software", None), ("software", "software", no_target),
+           ("Mesa GL", "opengl", pad)]
 usage = {config: [] for config in configs}
 ticks = os.sysconf("SC_CLK_TCK")
 
@@ -117,26 +121,62 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / ticks  # utime and stime
 
 
+def at_rest(x, env, keys=()):
+    """Share of one core the game uses, and its presents per second, left alone for 3 s."""
+    with tempfile.TemporaryDirectory() as scratch:
+        presents = os.path.join(scratch, "presents")
+        env = dict(env, LD_PRELOAD=":".join(filter(None, [env.get("LD_PRELOAD"), probe])),
+                   PRESENTS_FILE=presents)
+        process, window = x.launch(os.path.join(build, "rocket"), build, env)
+        for key in keys:
+            x.keys(key)
+        time.sleep(1.0)
+        used, since, start_ns = cpu_seconds(process.pid), time.monotonic(), time.monotonic_ns()
+        time.sleep(3.0)
+        share = 100 * (cpu_seconds(process.pid) - used) / (time.monotonic() - since)
+        end_ns = time.monotonic_ns()
+        x.keys("Escape")
+        wait_exit(process)
+        times = [int(line) for line in open(presents)]
+        rate = sum(start_ns <= t < end_ns for t in times) / ((end_ns - start_ns) / 1e9)
+    return share, rate
+
+
 with XSession() as x:
     for run in range(runs):
         for config in configs:
-            _, driver, straight_path = config
+            _, driver, preload = config
             env = {"SDL_RENDER_DRIVER": driver}
-            if straight_path:
-                env["LD_PRELOAD"] = no_target
-            process, window = x.launch(os.path.join(build, "rocket"), build, env)
-            time.sleep(1.0)
-            used, since = cpu_seconds(process.pid), time.monotonic()
-            time.sleep(3.0)
-            usage[config].append(100 * (cpu_seconds(process.pid) - used)
-                                 / (time.monotonic() - since))
-            x.keys("Escape")
-            wait_exit(process)
+            if preload:
+                env["LD_PRELOAD"] = preload
+            usage[config].append(at_rest(x, env)[0])
 print()
 print("| CPU at rest under Xvfb, share of one core | composed on the canvas | "
       "each image scaled into the window | canvas / straight |")
 print("|---|---|---|---|")
-for name, driver, _ in configs[::2]:
-    on_canvas = statistics.median(usage[(name, driver, False)])
-    scaled = statistics.median(usage[(name, driver, True)])
+for name, driver, _ in configs[0:4:2]:
+    on_canvas = statistics.median(usage[(name, driver, None)])
+    scaled = statistics.median(usage[(name, driver, no_target)])
     print(f"| {name} renderer | {on_canvas:.1f}% | {scaled:.1f}% | {on_canvas / scaled:.2f} |")
+without, with_pad = (statistics.median(usage[c]) for c in (configs[0], configs[4]))
+print()
+print("| CPU at rest under Xvfb, Mesa GL, share of one core | median |")
+print("|---|---|")
+print(f"| no gamepad | {without:.1f}% |")
+print(f"| a gamepad plugged in | {with_pad:.1f}% |")
+print(f"| with / without | {with_pad / without:.2f} |")
+
+# Window and fullscreen on a 1920x1080 screen, where fullscreen scales the canvas by 6.
+modes = {"window (1280x720)": (), "fullscreen (1920x1080, F11)": ("F11",)}
+rates = {mode: ([], []) for mode in modes}
+with XSession("1920x1080", window_manager=True) as x:
+    for run in range(runs):
+        for mode, keys in modes.items():
+            share, rate = at_rest(x, {"SDL_RENDER_DRIVER": "opengl"}, keys)
+            rates[mode][0].append(rate)
+            rates[mode][1].append(share)
+print()
+print("| Mesa GL under Xvfb, 1920x1080 screen | frames per second | CPU, share of one core |")
+print("|---|---|---|")
+for mode, (fps, shares) in rates.items():
+    print(f"| {mode} | {statistics.median(fps):.1f} | {statistics.median(shares):.1f}% |")
