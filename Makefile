@@ -2,9 +2,10 @@
 # Both install what is missing first (scripts/setup) and build into build/.
 BUILD ?= build
 WEB ?= build-web
+WINDOWS ?= build-windows
 JOBS ?= 2
 
-.PHONY: run test check sanitize fuzz web-test bench figures versus-pygame build setup preview screenshot masks package web serve-web
+.PHONY: run test check sanitize fuzz web-test windows windows-test windows-figures bench figures versus-pygame build setup preview screenshot masks package web serve-web
 
 setup:
 	@scripts/setup
@@ -22,8 +23,9 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 # Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, a bounded
-# fuzzing run of the record reader, then the game in a web page in headless Chromium.
-test: check sanitize fuzz web-test
+# fuzzing run of the record reader, the game in a web page in headless Chromium, and the Windows
+# build under Wine.
+test: check sanitize fuzz web-test windows-test
 
 # The game for browsers: a static site in $(WEB)/site, from the same sources.
 web: build
@@ -37,6 +39,19 @@ serve-web: web
 # The site played in headless Chromium, driven by puppeteer-core (tests/web).
 web-test: web
 	node tests/web/web_e2e.mjs $(WEB)/site $(BUILD)/assets
+
+# The game for 64-bit Windows, cross-built with mingw-w64: $(WINDOWS)/rocket-<version>-windows-x64.zip.
+windows: build
+	@JOBS=$(JOBS) scripts/build-windows $(WINDOWS) $(BUILD)
+
+# The zip unpacked and played under Wine on Xvfb.
+windows-test: windows
+	/usr/bin/python3 tests/windows_e2e.py $(wildcard $(WINDOWS)/rocket-*-windows-x64.zip) \
+	  $(abspath $(BUILD)) $(abspath $(BUILD))/tests/close_window $(abspath $(WINDOWS))
+
+# The Windows build's figures under Wine, beside the native game's.
+windows-figures: windows
+	/usr/bin/python3 tools/windows_figures.py $(BUILD) $(WINDOWS)
 
 # The normal suite alone.
 check: build

@@ -9,7 +9,13 @@
 
 int main(int argc, char* argv[]) {
   // Line by line, so a start-up report is never lost in a buffer when the process ends hard.
+  // Microsoft's C runtimes have no line buffering (and reject it with a zero size), so there
+  // nothing is buffered at all.
+#ifdef _WIN32
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+#else
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+#endif
   if (const int status = HandleCommandLine(argc, argv); status >= 0) {
     return status;  // help, the version or a bad argument: nothing is started
   }

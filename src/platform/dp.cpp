@@ -90,7 +90,12 @@ void Dp::LoadImage(int image, const char* filePath, const std::string& root) {
 }
 
 void Crash(const char* message) {
-  std::printf("error : %s ! %s \n", message, SDL_GetError());
+  const std::string line = std::string("error : ") + message + " ! " + SDL_GetError() + " ";
+  std::printf("%s\n", line.c_str());
+#ifdef _WIN32
+  // A player who started the game from Explorer has no terminal to read the line in.
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Rocket", line.c_str(), nullptr);
+#endif
   SDL_Quit();
   std::exit(1);
 }

@@ -61,6 +61,7 @@ SDL_Rect GetRect(SDL_Texture* texture);
 // The overlap of two rectangles; its width or height is 0 or less when they do not overlap.
 SDL_Rect IntersectRect(SDL_Rect a, SDL_Rect b);
 
-// Reports a start-up failure with SDL's reason on standard output and ends the process with
-// exit status 1: a game that could not start must not look like it ran.
+// Reports a start-up failure with SDL's reason on standard output (and in a message box on
+// Windows) and ends the process with exit status 1: a game that could not start must not look
+// like it ran.
 [[noreturn]] void Crash(const char* message);

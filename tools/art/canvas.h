@@ -63,3 +63,6 @@ bool SaveBitmap(const Canvas& canvas, const std::string& path);
 
 // Writes the canvas as a paletted PNG whose clear pixels are transparent.
 bool SavePng(const Canvas& canvas, const std::string& path);
+
+// Writes the canvas as a Windows icon holding that PNG (at most 256 pixels a side).
+bool SaveIco(const Canvas& canvas, const std::string& path);

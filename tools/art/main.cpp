@@ -1,7 +1,7 @@
 // rocket_art OUTDIR: paints the game's 49 bitmaps into OUTDIR/assets, a preview sheet of all
-// of them into OUTDIR/art-preview.bmp and the application icon into OUTDIR/rocket.png. The output
-// is the same, byte for byte, on every run. rocket_art --masks FILE: writes the collision masks
-// header made from the same pictures.
+// of them into OUTDIR/art-preview.bmp and the application icon into OUTDIR/rocket.png and, for
+// Windows, OUTDIR/rocket.ico. The output is the same, byte for byte, on every run.
+// rocket_art --masks FILE: writes the collision masks header made from the same pictures.
 #include <SDL.h>
 
 #include <algorithm>
@@ -122,6 +122,8 @@ int main(int argc, char* argv[]) {
     ok = SaveBitmap(images[image], out + "/" + ImagePath(image));
   }
   ok = ok && SaveBitmap(PreviewSheet(images), out + "/art-preview.bmp");
-  ok = ok && SavePng(PaintIcon(), out + "/rocket.png");
+  const Canvas icon = PaintIcon();
+  ok = ok && SavePng(icon, out + "/rocket.png");
+  ok = ok && SaveIco(icon, out + "/rocket.ico");
   return ok ? 0 : 1;
 }

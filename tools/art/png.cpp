@@ -1,5 +1,6 @@
 // A paletted PNG writer, enough for the icon: palette entry 0 (the key colour) is transparent,
-// and the picture data is stored uncompressed, so no compression library is needed.
+// and the picture data is stored uncompressed, so no compression library is needed. The same
+// PNG, behind an icon directory, is the Windows program's icon.
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -63,9 +64,7 @@ std::vector<uint8_t> Stored(const std::vector<uint8_t>& raw) {
   return z;
 }
 
-}  // namespace
-
-bool SavePng(const Canvas& canvas, const std::string& path) {
+std::vector<uint8_t> EncodePng(const Canvas& canvas) {
   std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<uint8_t> header;
   Put32(header, uint32_t(canvas.Width()));
@@ -86,11 +85,46 @@ bool SavePng(const Canvas& canvas, const std::string& path) {
   }
   Chunk(png, "IDAT", Stored(rows));
   Chunk(png, "IEND", {});
+  return png;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* file = std::fopen(path.c_str(), "wb");
-  const bool saved = file != nullptr && std::fwrite(png.data(), 1, png.size(), file) == png.size();
+  const bool saved =
+      file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   if (file == nullptr || std::fclose(file) != 0 || !saved) {
     std::fprintf(stderr, "rocket_art: cannot write %s\n", path.c_str());
     return false;
   }
   return true;
+}
+
+void Put16Le(std::vector<uint8_t>& out, uint32_t value) {
+  out.insert(out.end(), {uint8_t(value), uint8_t(value >> 8)});
+}
+
+}  // namespace
+
+bool SavePng(const Canvas& canvas, const std::string& path) {
+  return WriteFile(path, EncodePng(canvas));
+}
+
+bool SaveIco(const Canvas& canvas, const std::string& path) {
+  const std::vector<uint8_t> png = EncodePng(canvas);
+  std::vector<uint8_t> ico;
+  Put16Le(ico, 0);  // reserved
+  Put16Le(ico, 1);  // an icon
+  Put16Le(ico, 1);  // one image
+  // Its entry: the size (0 stands for 256), no palette count, planes and bits, then where the
+  // PNG lies.
+  ico.insert(ico.end(), {uint8_t(canvas.Width()), uint8_t(canvas.Height()), 0, 0});
+  Put16Le(ico, 1);
+  Put16Le(ico, 32);
+  const uint32_t offset = uint32_t(ico.size()) + 8;
+  for (uint32_t value : {uint32_t(png.size()), offset}) {
+    Put16Le(ico, value & 0xFFFF);
+    Put16Le(ico, value >> 16);
+  }
+  ico.insert(ico.end(), png.begin(), png.end());
+  return WriteFile(path, ico);
 }

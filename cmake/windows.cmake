@@ -1,0 +1,26 @@
+# The game for 64-bit Windows, cross-built by scripts/build-windows with mingw-w64: one
+# rocket.exe holding SDL2 and the C and C++ runtimes, built for the GUI subsystem so that a
+# double-click opens no console window, with the icon and version information as resources.
+# Included by the top-level CMakeLists.
+enable_language(RC)
+
+set(ROCKET_ICON ${ROCKET_NATIVE_BUILD}/rocket.ico)
+configure_file(${PROJECT_SOURCE_DIR}/dist/windows/rocket.rc.in ${CMAKE_BINARY_DIR}/rocket.rc @ONLY)
+
+add_executable(rocket WIN32 src/core/main.cpp ${CMAKE_BINARY_DIR}/rocket.rc)
+# SDL2main supplies WinMain, which hands the command line to main as argc and argv.
+target_link_libraries(rocket PRIVATE SDL2::SDL2main rocket_lib)
+# Nothing to install beside the exe: libgcc, libstdc++ and winpthread linked in; symbols
+# stripped.
+target_link_options(rocket PRIVATE -static -s)
+
+# make windows: a zip a player unpacks and double-clicks. Text files get Windows line ends.
+configure_file(${PROJECT_SOURCE_DIR}/dist/windows/README.txt.in ${CMAKE_BINARY_DIR}/README.txt
+  @ONLY NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+install(TARGETS rocket RUNTIME DESTINATION .)
+install(DIRECTORY ${ROCKET_NATIVE_BUILD}/assets/ DESTINATION assets FILES_MATCHING PATTERN "*.bmp")
+install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME rocket-${PROJECT_VERSION}-windows-x64)
+include(CPack)

@@ -1,0 +1,160 @@
+#!/usr/bin/env python3
+"""The Windows build as a player gets it, run under Wine on Xvfb: windows_e2e.py ZIP NATIVE_BUILD
+CLOSE_WINDOW WORK. The zip's layout and the exe's import table (only DLLs every Windows has, the
+GUI subsystem); then rocket.exe, unzipped into a temporary folder and started from another
+folder: its 51 lines read from the pipe while the window is still open, the 1280x720 window, the
+rocket and the eyes at its centre pixel for pixel as the native game shows them, a turn and a
+thrust, and Escape ending it with 0. With one image removed, the error line shows in a message
+box, and closing the box ends the game with 1. Wine's prefix and the screenshots stay in WORK."""
+import os
+import select
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from xsession import XSession, settle, wait_exit
+
+archive, native, close_window, work = sys.argv[1:5]
+failures = []
+GLASS, WHITE = (22, 34, 72), (250, 250, 250)
+# Every Windows has these; anything else would have to travel in the zip.
+SYSTEM_DLLS = {"advapi32.dll", "gdi32.dll", "imm32.dll", "kernel32.dll", "msvcrt.dll",
+               "ole32.dll", "oleaut32.dll", "setupapi.dll", "shell32.dll", "user32.dll",
+               "version.dll", "winmm.dll", "cfgmgr32.dll"}
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message)
+    if not condition:
+        failures.append(message)
+
+
+def canvas(shot, x, y):
+    return shot.getpixel((x * 4 + 1, y * 4 + 1))
+
+
+def centre(shot):
+    return [canvas(shot, x, y) for y in range(70, 110) for x in range(140, 180)]
+
+
+def read_lines(pipe, count, timeout):
+    """Up to `count` lines from the game's pipe, waiting at most `timeout` seconds for them."""
+    lines, pending, deadline = [], b"", time.monotonic() + timeout
+    while len(lines) < count and time.monotonic() < deadline:
+        ready, _, _ = select.select([pipe], [], [], 0.1)
+        if ready:
+            chunk = os.read(pipe.fileno(), 65536)
+            if not chunk:
+                break
+            pending += chunk
+            *done, pending = pending.split(b"\n")
+            lines += [line.decode().rstrip("\r") for line in done]
+    return lines
+
+
+def find_window(x, name, timeout=30):
+    found = x.run("timeout", str(timeout), "xdotool", "search", "--sync", "--onlyvisible",
+                  "--name", f"^{name}$", timeout=timeout + 5)
+    return found.stdout.split()[0] if found.returncode == 0 and found.stdout.split() else None
+
+
+top = os.path.basename(archive)[:-len(".zip")]
+with zipfile.ZipFile(archive) as z:
+    names = z.namelist()
+images = [n for n in names if n.startswith(f"{top}/assets/") and n.endswith(".bmp")]
+check(len(images) == 49, f"the zip holds 49 images under {top}/assets ({len(images)})")
+for name in ("rocket.exe", "README.txt", "LICENSE.txt"):
+    check(f"{top}/{name}" in names, f"the zip holds {top}/{name}")
+
+with tempfile.TemporaryDirectory() as scratch:
+    with zipfile.ZipFile(archive) as z:
+        z.extractall(scratch)
+    folder = os.path.join(scratch, top)
+    exe = os.path.join(folder, "rocket.exe")
+    headers = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", exe], capture_output=True,
+                             text=True, check=True).stdout
+    dlls = {l.split(":", 1)[1].strip().lower() for l in headers.splitlines()
+            if l.strip().startswith("DLL Name:")}
+    check(dlls and dlls <= SYSTEM_DLLS, f"imports only system DLLs: {sorted(dlls)}")
+    check("(Windows GUI)" in headers, "built for the GUI subsystem: no console window")
+
+    elsewhere = os.path.join(scratch, "elsewhere")
+    os.mkdir(elsewhere)
+    with XSession() as x:
+        # Windows' SDL has its own video drivers; no offer to install .NET or a browser.
+        env = {k: v for k, v in x.env.items() if not k.startswith("SDL_")}
+        env.update(WINEPREFIX=os.path.join(work, "wine-prefix"), WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml=")
+        subprocess.run(["wine", "wineboot", "--init"], env=env, capture_output=True,
+                       timeout=300)
+        subprocess.run(["wineserver", "--persistent=30"], env=env)
+
+        def start():
+            return subprocess.Popen(["wine", exe], cwd=elsewhere, env=env,
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+
+        # The native game's picture at rest, to compare the Windows one with.
+        reference, window = x.launch(os.path.join(native, "rocket"), native)
+        settle(30)  # the ball leaves the centre
+        expected = centre(x.screenshot(window, os.path.join(work, "native-rest.png")))
+        x.keys("Escape")
+        wait_exit(reference)
+
+        game = start()
+        window = find_window(x, "title")
+        check(window is not None, "the window titled \"title\" appears")
+        # Read while the window is open and before any key: held-back lines would come at exit.
+        lines = read_lines(game.stdout, 51, 10)
+        loading = ["loading assets/" + os.path.basename(n) for n in sorted(images)]
+        check(lines == ["validating collision detection...",
+                        "collision detection is ~mostly~ valid"] + loading,
+              f"the 51 lines, in order, while the window is open ({len(lines)}: {lines[-1:]})")
+        if window:
+            geometry = x.run("xdotool", "getwindowgeometry", window).stdout
+            check("1280x720" in geometry, f"window geometry {geometry.split()[-1:]}")
+            x.run("xdotool", "windowfocus", "--sync", window)
+            x.run("xdotool", "mousemove", "--window", window, "640", "360")
+            settle(30)
+            rest = x.screenshot(window, os.path.join(work, "windows-rest.png"))
+            check(canvas(rest, 160, 90) == GLASS and canvas(rest, 158, 89) == WHITE,
+                  "the porthole glass and an eye at the centre")
+            same = sum(a == b for a, b in zip(centre(rest), expected))
+            check(same == len(expected), f"the centre as the native game shows it ({same} of "
+                  f"{len(expected)} pixels alike)")
+            x.keys("Right", action="keydown")
+            settle(3)
+            x.keys("Right", action="keyup")
+            settle(2)
+            turned = x.screenshot(window, os.path.join(work, "windows-turned.png"))
+            check(centre(turned) != centre(rest), "the right arrow turns the rocket")
+            x.keys("Up", action="keydown")
+            settle(8)
+            burning = x.screenshot(window, os.path.join(work, "windows-thrust.png"))
+            x.keys("Up", action="keyup")
+            check(centre(burning) != centre(turned), "the up arrow fires the thruster")
+            x.keys("Escape")
+        # Wine with no window manager takes a couple of seconds to let a window go.
+        status = wait_exit(game, timeout=20)
+        check(status == 0, f"Escape: exit status {status}")
+
+        os.remove(os.path.join(folder, "assets", "rocket00.bmp"))
+        game = start()
+        box = find_window(x, "Rocket")
+        lines = read_lines(game.stdout, 17, 10)
+        error = "error : Unable to load ! "
+        check(lines[-1:] and lines[-1].startswith(error) and "rocket00.bmp" in lines[-1],
+              f"an image missing: the error line {lines[-1:]}")
+        check(box is not None, "an image missing: a message box titled \"Rocket\" appears")
+        if box:
+            x.run("import", "-window", box, os.path.join(work, "windows-message-box.png"))
+            x.run(close_window, box)
+        status = wait_exit(game, timeout=20)
+        check(status == 1, f"closing the message box ends the game with 1 (exit status {status})")
+        subprocess.run(["wineserver", "-k"], env=env)
+
+if failures:
+    print(f"{len(failures)} failure(s)")
+    sys.exit(1)
