@@ -6,7 +6,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
-from xsession import XSession, settle, wait_exit
+from xsession import XSession, canvas, centre, settle, wait_exit
 
 game, build = sys.argv[1:3]
 failures = []
@@ -17,15 +17,6 @@ def check(condition, message):
     print(("ok   " if condition else "FAIL ") + message)
     if not condition:
         failures.append(message)
-
-
-def canvas(shot, x, y):
-    """A canvas pixel of a 1280x720 screenshot (4x4 window pixels each)."""
-    return shot.getpixel((x * 4 + 1, y * 4 + 1))
-
-
-def centre(shot):
-    return [canvas(shot, x, y) for y in range(70, 110) for x in range(140, 180)]
 
 
 def differing(a, b, skip_centre=True):

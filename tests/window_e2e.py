@@ -58,8 +58,10 @@ with XSession("1920x1200", window_manager=True) as x:
         return said.split("Position: ")[1].split(" ")[0], said.split("Geometry: ")[1].strip()
 
     def becomes(size, keys):
+        # The window manager may have moved the focus; a key sent elsewhere would be lost.
+        x.run("xdotool", "windowactivate", "--sync", window)
         x.keys(keys)
-        for _ in range(40):
+        for _ in range(200):  # up to 10 s: a busy machine or a sanitized build is slow
             if geometry()[1] == size:
                 break
             time.sleep(0.05)

@@ -15,7 +15,7 @@ import time
 import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
-from xsession import XSession, settle, wait_exit
+from xsession import XSession, canvas, centre, settle, wait_exit
 
 archive, native, close_window, work = sys.argv[1:5]
 failures = []
@@ -30,14 +30,6 @@ def check(condition, message):
     print(("ok   " if condition else "FAIL ") + message)
     if not condition:
         failures.append(message)
-
-
-def canvas(shot, x, y):
-    return shot.getpixel((x * 4 + 1, y * 4 + 1))
-
-
-def centre(shot):
-    return [canvas(shot, x, y) for y in range(70, 110) for x in range(140, 180)]
 
 
 def read_lines(pipe, count, timeout):

@@ -75,6 +75,16 @@ class XSession:
         return Image.open(path).convert("RGB")
 
 
+def canvas(shot, x, y):
+    """A canvas pixel of a 1280x720 screenshot (4x4 window pixels each)."""
+    return shot.getpixel((x * 4 + 1, y * 4 + 1))
+
+
+def centre(shot):
+    """The canvas pixels of the rocket's square at the centre of a screenshot."""
+    return [canvas(shot, x, y) for y in range(70, 110) for x in range(140, 180)]
+
+
 def output_of(process):
     process.output_file.seek(0)
     return process.output_file.read()
