@@ -1,16 +1,28 @@
-// The game's page played in real headless Chromium: node web_e2e.mjs SITE ASSETS. The site is
-// served on loopback; the test reads the console, looks at the canvas through screenshots,
-// steers with the arrow keys and a gamepad, and quits with Escape. Screenshots stay beside the site.
-import { spawn } from "node:child_process";
-import { mkdtempSync, readdirSync, rmSync, writeFileSync } from "node:fs";
+// The game's page played in real headless Chromium: node web_e2e.mjs SITE ASSETS. A copy of the
+// site is served on loopback; the test reads the console, looks at the canvas through
+// screenshots, steers with the arrow keys and a gamepad, loses the focus with a key held, and
+// quits with Escape. Then it checks the download against its budget, the canvas's fit on a
+// laptop's, a desktop's and phones' screens, touch controls on a phone held sideways, the web app
+// manifest, and play with the network off, before and after a rebuild. Screenshots stay beside
+// the site.
+import { execFileSync, spawn } from "node:child_process";
+import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync }
+  from "node:fs";
 import { tmpdir } from "node:os";
-import { join } from "node:path";
-import { inflateSync } from "node:zlib";
+import { dirname, join } from "node:path";
+import { fileURLToPath } from "node:url";
+import { gzipSync, inflateSync } from "node:zlib";
 import puppeteer from "puppeteer-core";
 
-const [site, assets] = process.argv.slice(2);
+const [builtSite, assets] = process.argv.slice(2);
+const root = join(dirname(fileURLToPath(import.meta.url)), "..", "..");
+const shots = join(builtSite, "..");
+// A copy, since the offline check rebuilds it.
+const site = mkdtempSync(join(tmpdir(), "rocket-site-"));
+cpSync(builtSite, site, { recursive: true });
 const GLASS = [22, 34, 72];
 const WHITE = [250, 250, 250];
+const FLAME = [[255, 252, 214], [255, 214, 80], [252, 136, 36], [214, 64, 32]];  // core to edge
 const failures = [];
 
 function check(ok, message) {
@@ -74,12 +86,13 @@ function decodePng(png) {
   return { width, at: (x, y) => [...pixels.subarray((y * width + x) * channels, (y * width + x) * channels + 3)] };
 }
 
-// The canvas as the player sees it; canvas pixel (x, y) of 320x180 is 4x4 page pixels.
+// The canvas as the player sees it, read by canvas pixel (x, y) of 320x180.
 async function shot(page, name) {
   const box = await (await page.$("#canvas")).boundingBox();
-  const png = await page.screenshot({ clip: box, path: join(site, `..`, `web-${name}.png`) });
+  const png = await page.screenshot({ clip: box, path: join(shots, `web-${name}.png`) });
   const image = decodePng(Buffer.from(png));
-  return (x, y) => image.at(x * 4 + 1, y * 4 + 1);
+  const scale = image.width / 320;
+  return (x, y) => image.at(Math.floor((x + 0.5) * scale), Math.floor((y + 0.5) * scale));
 }
 
 const same = (a, b) => a.every((v, i) => v === b[i]);
@@ -108,24 +121,16 @@ function differing(a, b) {
   return count;
 }
 
-const { server, url } = await serve();
-const profile = mkdtempSync(join(tmpdir(), "rocket-chromium-"));
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  userDataDir: profile,
-  // Software WebGL, and none of the background traffic this machine's closed network refuses.
-  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--disable-quic", "--no-first-run", "--window-size=1400,880"],
-  // Tall enough to show the whole canvas, short enough that the page could scroll.
-  defaultViewport: { width: 1400, height: 880 },
-});
-try {
+// Starts the game in a new page of `browser` with the given viewport and waits for its first
+// frame; the page notes its console lines and the responses that came before that frame.
+async function open(browser, url, viewport) {
   const page = await browser.newPage();
-  const lines = [];
-  page.on("console", (message) => lines.push(message.text()));
+  await page.setViewport(viewport);
+  page.lines = [];
+  page.responses = [];
+  page.on("console", (message) => page.lines.push(message.text()));
   page.on("pageerror", (error) => check(false, `page error: ${error.message}`));
+  page.on("response", (response) => page.responses.push(response.url()));
   // The first frame is the first WebGL draw after the page started loading. A gamepad in the
   // standard layout stands behind the page's Gamepad API from the start; the test moves it,
   // with a new time stamp for each change as a browser gives one.
@@ -147,20 +152,107 @@ try {
     }
   });
   await page.goto(url);
-  await page.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 30000 });
-  const firstFrameMs = await page.evaluate(() => window.firstFrameMs);
-  await settle(25);  // the ball leaves the centre
+  await firstFrame(page);
+  return page;
+}
 
-  const expected = ["validating collision detection...", "collision detection is ~mostly~ valid",
-                    ...readdirSync(assets).filter((f) => f.endsWith(".bmp")).sort()
-                        .map((f) => `loading assets/${f}`)];
-  check(expected.length === 51 && same(lines.slice(0, 51), expected),
-        `the console shows the self-test and the 49 loading lines in order (${lines.length} lines)`);
-  check(!lines.some((l) => l.startsWith("error")), "no error line");
+async function firstFrame(page) {
+  await page.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 30000 });
+  page.firstFrameMs = await page.evaluate(() => window.firstFrameMs);
+}
+
+// The self-test's two lines, then one loading line per image, in table order.
+const expectedLines = ["validating collision detection...", "collision detection is ~mostly~ valid",
+                       ...readdirSync(assets).filter((f) => f.endsWith(".bmp")).sort()
+                           .map((f) => `loading assets/${f}`)];
+function checkLines(lines, when) {
+  check(expectedLines.length === 51 && same(lines.slice(0, 51), expectedLines),
+        `${when}: the console shows the self-test and the 49 loading lines in order ` +
+        `(${lines.length} lines)`);
+  check(!lines.some((l) => l.startsWith("error")), `${when}: no error line`);
+}
+
+function checkCentre(look, when) {
+  check(same(look(160, 90), GLASS) && same(look(158, 89), WHITE),
+        `${when}: the porthole glass and an eye at the centre`);
+}
+
+// The rocket's own pixels at the centre (its hull's colours, not the sky behind it).
+function rocketOf(look) {
+  const pixels = [];
+  for (let y = 78; y < 102; ++y) {
+    for (let x = 148; x < 172; ++x) {
+      const [r, g, b] = look(x, y);
+      pixels.push(r + g + b > 200 ? `${x},${y}` : "");
+    }
+  }
+  return pixels;
+}
+
+// Flame pixels in the rocket's square.
+function flame(look) {
+  let count = 0;
+  for (let y = 70; y < 110; ++y) {
+    for (let x = 140; x < 180; ++x) {
+      count += FLAME.some((ink) => same(look(x, y), ink));
+    }
+  }
+  return count;
+}
+
+// How the canvas sits in the viewport: the page must not scroll, and the canvas must be whole,
+// 16:9, and the largest whole multiple of 320x180 screen pixels that fits below the title.
+async function fitOf(page) {
+  return page.evaluate(() => {
+    const box = document.getElementById("canvas").getBoundingClientRect();
+    const stage = document.getElementById("stage").getBoundingClientRect();
+    const status = document.getElementById("status").offsetHeight;
+    const ratio = devicePixelRatio;
+    return { width: box.width, height: box.height, top: box.top, left: box.left,
+             bottom: box.bottom, right: box.right, ratio,
+             roomWidth: stage.width, roomHeight: stage.height - status,
+             scrolls: scrollY !== 0 || document.documentElement.scrollHeight > innerHeight ||
+                      document.documentElement.scrollWidth > innerWidth,
+             innerWidth, innerHeight };
+  });
+}
+
+function checkFit(fit, name, expectedWidth) {
+  const whole = fit.width * fit.ratio / 320;
+  const fits = fit.top >= 0 && fit.left >= 0 && fit.bottom <= fit.innerHeight + 0.5 &&
+               fit.right <= fit.innerWidth + 0.5;
+  const next = (Math.round(whole) + 1) / fit.ratio;
+  const largest = 320 * next > fit.roomWidth + 0.5 || 180 * next > fit.roomHeight + 0.5;
+  check(!fit.scrolls && fits && Math.abs(fit.width * 9 - fit.height * 16) < 1 &&
+        Math.abs(whole - Math.round(whole)) < 0.01 && largest &&
+        (expectedWidth === undefined || Math.abs(fit.width - expectedWidth) < 0.5),
+        `${name}: the whole canvas shows at ${fit.width}x${fit.height} (${whole.toFixed(2)} ` +
+        `screen pixels a game pixel), no scrolling`);
+}
+
+const { server, url } = await serve();
+const profile = mkdtempSync(join(tmpdir(), "rocket-chromium-"));
+const browser = await puppeteer.launch({
+  executablePath: "/usr/bin/chromium",
+  headless: true,
+  userDataDir: profile,
+  // Software WebGL, and none of the background traffic this machine's closed network refuses.
+  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+         "--disable-quic", "--no-first-run", "--window-size=1400,880"],
+  defaultViewport: null,
+});
+try {
+  const desktop = { width: 1400, height: 880 };
+  const page = await open(browser, url, desktop);
+  const firstFrameMs = page.firstFrameMs;
+  await settle(25);  // the ball leaves the centre
+  checkLines(page.lines, "desktop");
+  const touchShown = await page.$eval("#left", (control) => control.offsetParent !== null);
+  check(!touchShown, "no touch controls on a screen without touch");
 
   const rest = await shot(page, "rest");
-  check(same(rest(160, 90), GLASS), `porthole glass at the centre: ${rest(160, 90)}`);
-  check(same(rest(158, 89), WHITE), `an eye in the porthole: ${rest(158, 89)}`);
+  checkCentre(rest, "at rest");
   const hull = rest(160, 84);
   check(!same(hull, GLASS) && !same(hull, [0, 0, 0]), `hull above the porthole: ${hull}`);
 
@@ -186,26 +278,69 @@ try {
   check(padChanged > 20 && same(padTurned(160, 90), GLASS),
         `the gamepad's stick turned the rocket back (${padChanged} pixels changed)`);
 
+  // Another tab takes the focus while the right arrow is held: the rocket stops turning.
+  await page.keyboard.down("ArrowRight");
+  await settle(2);
+  const other = await browser.newPage();
+  await other.bringToFront();
+  await settle(3);
+  const away = await shot(page, "focus-lost");
+  await settle(4);
+  const stillAway = await shot(page, "focus-lost-later");
+  check(centreChanges(away, stillAway) === 0,
+        "losing the focus with the right arrow held stops the turn");
+  await other.close();
+  await page.bringToFront();
+  await page.keyboard.up("ArrowRight");
+
   await page.keyboard.down("ArrowUp");
   await settle(8);
   const burning = await shot(page, "thrust");
   await settle(4);
   const later = await shot(page, "flying");
-  await page.screenshot({ path: join(site, "..", "web-page.png") });  // the whole page, in flight
+  await page.screenshot({ path: join(shots, "web-page.png") });  // the whole page, in flight
   await page.keyboard.up("ArrowUp");
-  let flame = 0;
-  for (let y = 70; y < 110; ++y) {
-    for (let x = 140; x < 180; ++x) {
-      const [r, g, b] = burning(x, y);
-      flame += r > 200 && g > 60 && b < 120;
-    }
-  }
-  check(flame > 5, `holding up shows the flame (${flame} flame pixels)`);
+  check(flame(burning) > 5, `holding up shows the flame (${flame(burning)} flame pixels)`);
   const moved = differing(burning, later);
   check(moved > 50, `the view scrolls while flying (${moved} backdrop pixels moved)`);
-  const scrolling = await page.evaluate(() => [window.scrollY,
-                                               document.documentElement.scrollHeight > innerHeight]);
-  check(same(scrolling, [0, true]), `the arrow keys did not scroll the page (${scrolling})`);
+  checkFit(await fitOf(page), "1400x880 with the arrows held", 1280);
+
+  // What came before the first frame must stay within the download budget.
+  const before = [...new Set(page.responses)].map((u) => new URL(u).pathname.slice(1) || "index.html")
+      .filter((name) => statSync(join(site, name), { throwIfNoEntry: false }));
+  const raw = before.reduce((sum, name) => sum + statSync(join(site, name)).size, 0);
+  const zipped = before.reduce((sum, name) =>
+      sum + Math.min(statSync(join(site, name)).size,
+                     gzipSync(readFileSync(join(site, name)), { level: 9 }).length), 0);
+  check(raw <= 1000000 && zipped <= 250000,
+        `before the first frame ${before.join(", ")}: ${raw} bytes, ${zipped} gzipped`);
+
+  // The page fits other screens: the whole canvas, at the largest size that fits.
+  for (const [width, height, ratio, expected] of [[1366, 657, 1, 960], [1920, 960, 1, 1280],
+                                                 [390, 844, 3, 320]]) {
+    await page.setViewport({ width, height, deviceScaleFactor: ratio });
+    await settle(2);
+    checkFit(await fitOf(page), `${width}x${height} at ${ratio}x`, expected);
+  }
+  await page.setViewport(desktop);
+
+  // The manifest makes the game installable: it parses, and its icons load at their sizes.
+  const manifest = await page.evaluate(async () => {
+    const text = await (await fetch("manifest.webmanifest")).text();
+    const parsed = JSON.parse(text);
+    const sizes = [];
+    for (const icon of parsed.icons) {
+      const image = new Image();
+      image.src = icon.src;
+      await image.decode();
+      sizes.push(`${icon.sizes}:${image.naturalWidth}x${image.naturalHeight}`);
+    }
+    return { parsed, sizes };
+  });
+  check(manifest.parsed.name === "Rocket" && ["fullscreen", "standalone"].includes(
+            manifest.parsed.display) && manifest.parsed.orientation === "landscape" &&
+        same(manifest.sizes, ["192x192:192x192", "512x512:512x512"]),
+        `the manifest and its icons: ${manifest.sizes}`);
 
   await page.keyboard.press("Escape");
   await page.waitForFunction(() => document.getElementById("status").textContent.includes("ended"),
@@ -213,12 +348,101 @@ try {
   const status = await page.$eval("#status", (element) => element.textContent);
   check(status === "The game has ended. Reload the page to play again.", `after Escape: "${status}"`);
 
-  writeFileSync(join(site, "..", "web-first-frame-ms.txt"), `${firstFrameMs.toFixed(0)}\n`);
+  // Offline: the service worker kept the site on the first visit.
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  const stores = () => page.evaluate(() => caches.keys());
+  const firstStore = await stores();
+  await page.setOfflineMode(true);
+  page.lines.length = 0;
+  await page.evaluate(() => { window.firstFrameMs = undefined; });
+  await page.reload();
+  await firstFrame(page);
+  await settle(25);
+  checkLines(page.lines, "offline");
+  checkCentre(await shot(page, "offline"), "offline");
+
+  // A rebuild with a changed file: the next visit stores the new copy and deletes the old one,
+  // and the one after plays the new files.
+  await page.setOfflineMode(false);
+  writeFileSync(join(site, "index.html"),
+                readFileSync(join(site, "index.html"), "utf8").replace("</html>", "<!-- rebuilt -->\n</html>"));
+  execFileSync(join(root, "scripts", "seal-site"), [site]);
+  await page.reload();
+  await page.waitForFunction((old) => caches.keys().then((names) =>
+      names.length === 1 && names[0] !== old), { timeout: 30000 }, firstStore[0]).catch(() => {});
+  await page.reload();
+  await firstFrame(page);
+  const newStore = await stores();
+  const rebuilt = (await page.content()).includes("<!-- rebuilt -->");
+  check(firstStore.length === 1 && newStore.length === 1 && newStore[0] !== firstStore[0] &&
+        rebuilt, `after a rebuild: ${firstStore} replaced by ${newStore}, new files served: ${rebuilt}`);
+  await page.close();
+
+  // A phone held sideways: the canvas fills the height, and touch controls steer.
+  const phone = await open(browser, url, { width: 844, height: 390, deviceScaleFactor: 3,
+                                           isMobile: true, hasTouch: true });
+  await settle(25);
+  checkLines(phone.lines, "phone");
+  checkFit(await fitOf(phone), "844x390 phone", 640);
+  const controls = {};
+  for (const id of ["left", "right", "thrust"]) {
+    const box = await (await phone.$(`#${id}`)).boundingBox();
+    controls[id] = { x: box.x + box.width / 2, y: box.y + box.height / 2, shown: box.width > 0 };
+  }
+  check(Object.values(controls).every((c) => c.shown), "touch controls on a touch screen");
+  const touch = await phone.target().createCDPSession();
+  const fingers = (type, ...at) => touch.send("Input.dispatchTouchEvent", {
+    type, touchPoints: at.map(([x, y], id) => ({ x, y, id })) });
+  const spot = (id) => [controls[id].x, controls[id].y];
+  const phoneRest = await shot(phone, "phone-rest");
+  checkCentre(phoneRest, "phone");
+  await fingers("touchStart", spot("right"));
+  await settle(2);
+  await fingers("touchEnd");
+  await settle(3);
+  const tapped = await shot(phone, "phone-turned");
+  check(centreChanges(phoneRest, tapped) > 20, "a tap on the right control turns the rocket");
+  // A finger that slides off its control lets it go.
+  await fingers("touchStart", spot("left"));
+  await settle(2);
+  await fingers("touchMove", [controls.left.x, controls.left.y - 150]);
+  await settle(2);
+  const slid = await shot(phone, "phone-slid");
+  await settle(4);
+  check(centreChanges(slid, await shot(phone, "phone-slid-later")) === 0,
+        "a finger that slides off the control stops the turn");
+  await fingers("touchEnd");
+  await fingers("touchStart", spot("thrust"));
+  await settle(8);
+  const thrusting = await shot(phone, "phone-thrust");
+  check(flame(thrusting) > 5, `holding the thrust control shows the flame (${flame(thrusting)})`);
+  // Two fingers: turning while thrusting.
+  await fingers("touchStart", spot("thrust"), spot("left"));
+  await settle(2);
+  const both = await shot(phone, "phone-both");
+  await settle(2);
+  const bothLater = await shot(phone, "phone-both-later");
+  check(flame(bothLater) > 5 && centreChanges(both, bothLater) > 20,
+        "two fingers at once turn and thrust");
+  await phone.screenshot({ path: join(shots, "web-phone.png") });
+  await fingers("touchCancel");
+  await settle(6);
+  const cancelled = await shot(phone, "phone-cancelled");
+  await settle(3);
+  const afterCancel = await shot(phone, "phone-after");
+  // Stars drift past a coasting rocket; a turn would change far more of its pixels.
+  const turning = rocketOf(cancelled).filter((p, i) => p !== rocketOf(afterCancel)[i]).length;
+  check(flame(cancelled) === 0 && turning < 10,
+        `a cancelled touch lets go of both controls (flame ${flame(cancelled)}, ${turning} ` +
+        "rocket pixels changed)");
+
+  writeFileSync(join(shots, "web-first-frame-ms.txt"), `${firstFrameMs.toFixed(0)}\n`);
   console.log(`page load to first frame: ${firstFrameMs.toFixed(0)} ms`);
 } finally {
   await browser.close();
   server.kill();
   rmSync(profile, { recursive: true, force: true });
+  rmSync(site, { recursive: true, force: true });
 }
 
 if (failures.length) {

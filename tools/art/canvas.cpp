@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 void Render(Canvas& canvas, float cx, float cy, const Sampler& sampler, int grain) {
   std::array<uint8_t, kInkCount> votes{};
@@ -79,29 +80,71 @@ float Random01(uint32_t a, uint32_t b, uint32_t c) {
   return (Hash(a, b, c) >> 8) / 16777216.0f;
 }
 
+namespace {
+
+void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) {
+    out.push_back(uint8_t(value >> (8 * i)));
+  }
+}
+
+// The pixels as 8-bit run-length codes, bottom row first: a count and an ink per run, a zero
+// pair at each row's end, and a zero and a one after the last.
+std::vector<uint8_t> Rle8(const Canvas& canvas) {
+  std::vector<uint8_t> codes;
+  for (int y = canvas.Height() - 1; y >= 0; --y) {
+    const uint8_t* row = canvas.Pixels().data() + size_t(y) * canvas.Width();
+    for (int x = 0; x < canvas.Width();) {
+      int run = 1;
+      while (x + run < canvas.Width() && run < 255 && row[x + run] == row[x]) {
+        ++run;
+      }
+      codes.insert(codes.end(), {uint8_t(run), row[x]});
+      x += run;
+    }
+    codes.insert(codes.end(), {0, 0});
+  }
+  codes.back() = 1;
+  return codes;
+}
+
+}  // namespace
+
 bool SaveBitmap(const Canvas& canvas, const std::string& path) {
-  SDL_Surface* surface =
-      SDL_CreateRGBSurfaceWithFormat(0, canvas.Width(), canvas.Height(), 8, SDL_PIXELFORMAT_INDEX8);
-  if (surface == nullptr) {
+  // Run-length encoded, the mostly empty star fields and sprites shrink to a few percent of
+  // their size, which is what a browser has to download; the palette is exactly our inks,
+  // with the key colour at entry 0.
+  const std::vector<uint8_t> codes = Rle8(canvas);
+  constexpr uint32_t kHeaders = 14 + 40, kPaletteBytes = 4 * kInkCount;
+  std::vector<uint8_t> bmp = {'B', 'M'};
+  PutLe(bmp, uint32_t(kHeaders + kPaletteBytes + codes.size()), 4);
+  PutLe(bmp, 0, 4);
+  PutLe(bmp, kHeaders + kPaletteBytes, 4);  // where the pixels start
+  PutLe(bmp, 40, 4);                        // BITMAPINFOHEADER
+  PutLe(bmp, uint32_t(canvas.Width()), 4);
+  PutLe(bmp, uint32_t(canvas.Height()), 4);  // positive: bottom row first
+  PutLe(bmp, 1, 2);                          // planes
+  PutLe(bmp, 8, 2);                          // bits per pixel
+  PutLe(bmp, 1, 4);                          // BI_RLE8
+  PutLe(bmp, uint32_t(codes.size()), 4);
+  PutLe(bmp, 2835, 4);  // 72 dots per inch, across and down
+  PutLe(bmp, 2835, 4);
+  PutLe(bmp, kInkCount, 4);  // palette entries
+  PutLe(bmp, 0, 4);          // all of them matter
+  for (const Rgb& ink : kPalette) {
+    bmp.insert(bmp.end(), {ink.b, ink.g, ink.r, 0});
+  }
+  bmp.insert(bmp.end(), codes.begin(), codes.end());
+  return WriteFile(path, bmp);
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  const bool saved =
+      file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if (file == nullptr || std::fclose(file) != 0 || !saved) {
+    std::fprintf(stderr, "rocket_art: cannot write %s\n", path.c_str());
     return false;
   }
-  // A palette of exactly our inks keeps the files small and the key colour at entry 0.
-  SDL_Palette* palette = SDL_AllocPalette(kInkCount);
-  SDL_Color colours[kInkCount];
-  for (int i = 0; i < kInkCount; ++i) {
-    colours[i] = SDL_Color{kPalette[i].r, kPalette[i].g, kPalette[i].b, 255};
-  }
-  SDL_SetPaletteColors(palette, colours, 0, kInkCount);
-  SDL_SetSurfacePalette(surface, palette);
-  SDL_FreePalette(palette);  // the surface holds its own reference
-  for (int y = 0; y < canvas.Height(); ++y) {
-    std::copy_n(canvas.Pixels().data() + y * canvas.Width(), canvas.Width(),
-                static_cast<uint8_t*>(surface->pixels) + y * surface->pitch);
-  }
-  const bool saved = SDL_SaveBMP(surface, path.c_str()) == 0;
-  if (!saved) {
-    std::fprintf(stderr, "rocket_art: cannot write %s: %s\n", path.c_str(), SDL_GetError());
-  }
-  SDL_FreeSurface(surface);
-  return saved;
+  return true;
 }

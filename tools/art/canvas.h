@@ -58,8 +58,11 @@ float Lit(float nx, float ny, float nz);
 uint32_t Hash(uint32_t a, uint32_t b = 0, uint32_t c = 0);
 float Random01(uint32_t a, uint32_t b = 0, uint32_t c = 0);
 
-// Writes the canvas as an 8-bit Windows bitmap holding the game's palette.
+// Writes the canvas as an 8-bit, run-length encoded Windows bitmap holding the game's palette.
 bool SaveBitmap(const Canvas& canvas, const std::string& path);
+
+// Writes the bytes to the file, or says on standard error why it could not.
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // Writes the canvas as a paletted PNG whose clear pixels are transparent.
 bool SavePng(const Canvas& canvas, const std::string& path);

@@ -1,12 +1,12 @@
-// The application icon for desktop menus: the rocket climbing to the upper right with the
-// captain at the porthole, over a rounded square of night sky, each art pixel shown 3 by 3.
+// The application icon for menus, home screens and the Windows program: the rocket climbing to
+// the upper right with the captain at the porthole, over a rounded square of night sky, each art
+// pixel shown as a square as large as the icon's size allows.
 #include <cmath>
 
 #include "art/painters.h"
 
 namespace {
 
-constexpr int kIconScale = 3;
 constexpr int kIconSource = 42;  // art pixels across: the 40-pixel rocket and a margin
 constexpr int kCornerRadius = 7;
 
@@ -19,7 +19,7 @@ bool InRoundedSquare(int x, int y, int size, int radius) {
 
 }  // namespace
 
-Canvas PaintIcon() {
+Canvas PaintIcon(int size) {
   Canvas art(kIconSource, kIconSource);
   for (int y = 0; y < kIconSource; ++y) {
     for (int x = 0; x < kIconSource; ++x) {
@@ -50,11 +50,12 @@ Canvas PaintIcon() {
       }
     }
   }
-  Canvas icon(kIconSize, kIconSize);
-  const int margin = (kIconSize - kIconSource * kIconScale) / 2;
-  for (int y = 0; y < kIconSource * kIconScale; ++y) {
-    for (int x = 0; x < kIconSource * kIconScale; ++x) {
-      icon.Set(margin + x, margin + y, art.At(x / kIconScale, y / kIconScale));
+  const int scale = size / kIconSource;
+  Canvas icon(size, size);
+  const int margin = (size - kIconSource * scale) / 2;
+  for (int y = 0; y < kIconSource * scale; ++y) {
+    for (int x = 0; x < kIconSource * scale; ++x) {
+      icon.Set(margin + x, margin + y, art.At(x / scale, y / scale));
     }
   }
   return icon;

@@ -1,6 +1,7 @@
 // rocket_art OUTDIR: paints the game's 49 bitmaps into OUTDIR/assets, a preview sheet of all
 // of them into OUTDIR/art-preview.bmp and the application icon into OUTDIR/rocket.png and, for
-// Windows, OUTDIR/rocket.ico. The output is the same, byte for byte, on every run.
+// Windows, OUTDIR/rocket.ico, and the web page's OUTDIR/rocket-192.png and rocket-512.png. The
+// output is the same, byte for byte, on every run.
 // rocket_art --masks FILE: writes the collision masks header made from the same pictures.
 #include <SDL.h>
 
@@ -125,5 +126,8 @@ int main(int argc, char* argv[]) {
   const Canvas icon = PaintIcon();
   ok = ok && SavePng(icon, out + "/rocket.png");
   ok = ok && SaveIco(icon, out + "/rocket.ico");
+  for (int size : kWebIconSizes) {
+    ok = ok && SavePng(PaintIcon(size), out + "/rocket-" + std::to_string(size) + ".png");
+  }
   return ok ? 0 : 1;
 }

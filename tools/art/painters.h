@@ -26,9 +26,11 @@ Canvas PaintBody(Pose pose);
 Canvas PaintHelmet(bool lookRight);
 Canvas PaintAstronautEyes(bool blinking);
 
-// The application icon, kIconSize pixels square, for desktop menus.
+// The application icon, `size` pixels square (at least 42): kIconSize for desktop menus and
+// Windows, kWebIconSizes for the web page's manifest.
 constexpr int kIconSize = 128;
-Canvas PaintIcon();
+constexpr int kWebIconSizes[] = {192, 512};
+Canvas PaintIcon(int size = kIconSize);
 
 // The collision masks header: fixed self-test tables and the silhouettes of our pictures.
 bool WriteMaskHeader(const std::string& path);

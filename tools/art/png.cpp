@@ -88,17 +88,6 @@ std::vector<uint8_t> EncodePng(const Canvas& canvas) {
   return png;
 }
 
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  const bool saved =
-      file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (file == nullptr || std::fclose(file) != 0 || !saved) {
-    std::fprintf(stderr, "rocket_art: cannot write %s\n", path.c_str());
-    return false;
-  }
-  return true;
-}
-
 void Put16Le(std::vector<uint8_t>& out, uint32_t value) {
   out.insert(out.end(), {uint8_t(value), uint8_t(value >> 8)});
 }
