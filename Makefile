@@ -5,7 +5,7 @@ WEB ?= build-web
 WINDOWS ?= build-windows
 JOBS ?= 2
 
-.PHONY: run test check sanitize fuzz web-test windows windows-test windows-figures bench figures versus-pygame build setup preview screenshot masks package web serve-web
+.PHONY: run test check sanitize fuzz web-test web-figures windows windows-test windows-figures bench figures versus-pygame build setup preview screenshot masks package web serve-web
 
 setup:
 	@scripts/setup
@@ -35,6 +35,13 @@ web: build
 serve-web: web
 	@echo "serving http://127.0.0.1:8000/ (Ctrl-C stops)"
 	cd $(WEB)/site && /usr/bin/python3 -m http.server 8000 --bind 127.0.0.1
+
+# The web page's figures: bytes served, and the first frame beside a floor page's.
+web-figures: web
+	@cd $(WEB)/game && NODE_PATH=/usr/share/nodejs \
+	  EM_CLOSURE_COMPILER=$(abspath tools/web/node_modules/.bin/google-closure-compiler) \
+	  cmake --build . --target rocket_floor >/dev/null
+	node tools/web_figures.mjs $(WEB)
 
 # The site played in headless Chromium, driven by puppeteer-core (tests/web).
 web-test: web
