@@ -118,14 +118,16 @@ TEST_F(KeyToExitTest, TheLeftStickTurnsPastItsDeadZoneAndLetsGoInsideIt) {
   VirtualPad pad;
   EXPECT_FALSE(Poll());  // the plug-in is read
   const std::pair<int, const char*> tilts[] = {
-      {-6000, "00000"},  // inside the dead zone
-      {-9000, "00100"},  // past a quarter
-      {-7500, "00100"},  // back inside, but not below a fifth: still turning
-      {-6000, "00000"},  // below a fifth
-      {9000, "00010"},   // the other way
-      {-9000, "00100"},  // straight across
-      {7500, "00000"},   // past the centre
-      {32767, "00010"},  // hard over
+      {-6000, "00000"},                    // inside the dead zone
+      {-8190, "00000"},                    // just short of a quarter
+      {-8191, "00100"},                    // a quarter
+      {-7500, "00100"},                    // back inside, but not below a fifth: still turning
+      {-6554, "00100"}, {-6552, "00000"},  // below a fifth
+      {9000, "00010"},                     // the other way
+      {6553, "00010"},                     // a fifth: still turning
+      {6552, "00000"},  {-9000, "00100"},  // straight across
+      {7500, "00000"},                     // past the centre
+      {32767, "00010"},                    // hard over
       {0, "00000"},
   };
   for (const auto& [x, flags] : tilts) {

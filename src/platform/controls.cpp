@@ -18,10 +18,6 @@ bool Button(SDL_GameController* pad, SDL_GameControllerButton button) {
 
 }  // namespace
 
-Controls::Controls() {
-  pads_.reserve(8);  // room for every pad a player is likely to plug in before one is allocated
-}
-
 Controls::~Controls() {
   for (const Pad& pad : pads_) {
     SDL_GameControllerClose(pad.controller);

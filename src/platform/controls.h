@@ -12,7 +12,7 @@
 
 class Controls {
  public:
-  Controls();
+  Controls() = default;
   ~Controls();
   Controls(const Controls&) = delete;
   Controls& operator=(const Controls&) = delete;
