@@ -24,7 +24,7 @@ for (const ext of ["js", "wasm", "data"]) {
   cpSync(join(web, "game", `rocket_floor.${ext}`), join(floor, `rocket_floor.${ext}`));
 }
 writeFileSync(join(floor, "index.html"), readFileSync(join(site, "index.html"), "utf8")
-    .replace('src="rocket.js"', 'src="rocket_floor.js"')
+    .replace('"rocket.js"', '"rocket_floor.js"')
     .replace('navigator.serviceWorker.register("sw.js")', "undefined"));
 
 const kb = (bytes) => `${(bytes / 1000).toFixed(1)} KB`;

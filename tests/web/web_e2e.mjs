@@ -2,9 +2,9 @@
 // site is served on loopback; the test reads the console, looks at the canvas through
 // screenshots, steers with the arrow keys and a gamepad, loses the focus with a key held, and
 // quits with Escape. Then it checks the download against its budget, the canvas's fit on a
-// laptop's, a desktop's and phones' screens, touch controls on a phone held sideways, the web app
-// manifest, and play with the network off, before and after a rebuild. Screenshots stay beside
-// the site.
+// laptop's, a desktop's and phones' screens, the web app manifest, play with the network off
+// (before and after a rebuild), opened as a file and from an insecure origin, and touch
+// controls on a phone held sideways. Screenshots stay beside the site.
 import { execFileSync, spawn } from "node:child_process";
 import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync }
   from "node:fs";
@@ -239,7 +239,9 @@ const browser = await puppeteer.launch({
   // Software WebGL, and none of the background traffic this machine's closed network refuses.
   args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--disable-quic", "--no-first-run", "--window-size=1400,880"],
+         "--disable-quic", "--no-first-run", "--window-size=1400,880",
+         // A name for the loopback server that is not "localhost": an insecure origin.
+         "--host-resolver-rules=MAP rocket.test 127.0.0.1"],
   defaultViewport: null,
 });
 try {
@@ -377,6 +379,22 @@ try {
   check(firstStore.length === 1 && newStore.length === 1 && newStore[0] !== firstStore[0] &&
         rebuilt, `after a rebuild: ${firstStore} replaced by ${newStore}, new files served: ${rebuilt}`);
   await page.close();
+
+  // Opened as a file, with no server at all: it plays all the same, without the offline part.
+  const local = await open(browser, `file://${join(site, "index.html")}`, desktop);
+  await settle(25);
+  checkLines(local.lines, "opened as a file");
+  checkCentre(await shot(local, "file"), "opened as a file");
+  await local.close();
+
+  // From an insecure origin there is no service worker, and the game plays all the same.
+  const insecure = await open(browser, url.replace("127.0.0.1", "rocket.test"), desktop);
+  await settle(25);
+  checkLines(insecure.lines, "from an insecure origin");
+  checkCentre(await shot(insecure, "insecure"), "from an insecure origin");
+  check(!(await insecure.evaluate(() => window.isSecureContext || "serviceWorker" in navigator)),
+        "from an insecure origin: no service worker");
+  await insecure.close();
 
   // A phone held sideways: the canvas fills the height, and touch controls steer.
   const phone = await open(browser, url, { width: 844, height: 390, deviceScaleFactor: 3,

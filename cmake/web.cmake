@@ -1,0 +1,39 @@
+# The game in a browser, built by scripts/build-web through emcmake: the same game as a static
+# page. Included by the top-level CMakeLists.
+#
+# ASYNCIFY lets the game's own frame loop and its 41 ms SDL_Delay run unchanged. Only the chain
+# from main through the lists to the two places the browser gets control back (SDL's wait, and
+# its present, which yields for the screen to refresh) is rewritten for it, which keeps the
+# download small; the loop reaches them only through virtual calls, so the list is by name. The
+# runtime exits with the game, so the page learns that it ended; the JavaScript is minified by
+# the Closure Compiler that scripts/build-web names.
+set(asyncify_only ${PROJECT_SOURCE_DIR}/src/platform/web/asyncify-only.json)
+set(assets ${ROCKET_NATIVE_BUILD}/assets)
+set(web_options -sASYNCIFY "-sASYNCIFY_ONLY=@${asyncify_only}" --closure=1 -sENVIRONMENT=web
+  -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1)
+
+# A program of the page, on the game's code; the caller says how it gets the 49 images.
+function(add_web_program name source)
+  add_executable(${name} ${ARGN} ${source})
+  target_link_libraries(${name} PRIVATE rocket_lib)
+  set_target_properties(${name} PROPERTIES SUFFIX ".js"
+    # The images are read at link time: painted anew, they make a new link.
+    LINK_DEPENDS "${assets}/.stamp;${asyncify_only}")
+endfunction()
+
+# The page's program, its images preloaded into the page's file system from rocket.data.
+add_web_program(rocket src/core/main.cpp)
+target_link_options(rocket PRIVATE ${web_options} "SHELL:--preload-file ${assets}@/assets")
+
+# Opened as a file, a page may not fetch the files beside it: this copy carries its code and its
+# images inside one script, which the page loads only then.
+add_web_program(rocket_file src/core/main.cpp)
+set_target_properties(rocket_file PROPERTIES OUTPUT_NAME rocket-file)
+target_link_options(rocket_file PRIVATE ${web_options} -sSINGLE_FILE=1
+  "SHELL:--embed-file ${assets}@/assets")
+
+# The floor that make web-figures measures the page's start against.
+add_web_program(rocket_floor bench/web_floor.cpp EXCLUDE_FROM_ALL)
+target_link_options(rocket_floor PRIVATE ${web_options} "SHELL:--preload-file ${assets}@/assets")
+
+configure_file(src/platform/web/index.html ${CMAKE_BINARY_DIR}/index.html COPYONLY)
