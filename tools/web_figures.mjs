@@ -3,15 +3,12 @@
 // frame, medians of FIGURE_RUNS (5) fresh loads taken in turns with the floor page (WEB/floor: the
 // same SDL and 49 images, then only clearing and presenting), on loopback and at 10 Mbit/s,
 // served uncompressed; then the game started by its service worker with the network off.
-import { spawn } from "node:child_process";
 import { cpSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from "node:fs";
-import { createRequire } from "node:module";
-import { dirname, join } from "node:path";
-import { fileURLToPath } from "node:url";
+import { join } from "node:path";
 import { gzipSync } from "node:zlib";
 
-const root = join(dirname(fileURLToPath(import.meta.url)), "..");
-const puppeteer = createRequire(join(root, "tests", "web", "package.json"))("puppeteer-core");
+import { launch, markFirstFrame, serve } from "../tests/web/browser.mjs";
+
 const web = process.argv[2];
 const runs = Number(process.env.FIGURE_RUNS || 5);
 
@@ -43,25 +40,8 @@ const later = readdirSync(site).filter((f) => /^(sw\.js|rocket-\d+\.png)$/.test(
 console.log(`| later, for offline play and installing (${later.join(", ")}) | ` +
             `${kb(later.reduce((sum, f) => sum + statSync(join(site, f)).size, 0))} | |\n`);
 
-const server = await new Promise((resolve, reject) => {
-  const child = spawn("/usr/bin/python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1"],
-                      { cwd: web, stdio: ["ignore", "pipe", "ignore"] });
-  child.stdout.on("data", (data) => {
-    const port = /port (\d+)/.exec(String(data));
-    if (port) {
-      resolve({ child, url: `http://127.0.0.1:${port[1]}/` });
-    }
-  });
-  child.on("exit", () => reject(new Error("the web server stopped")));
-});
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--disable-quic", "--no-first-run"],
-  defaultViewport: { width: 1400, height: 880 },
-});
+const { server, url } = await serve(web);
+const browser = await launch([], { defaultViewport: { width: 1400, height: 880 } });
 
 async function firstFrame(page) {
   await page.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 60000 });
@@ -73,24 +53,14 @@ async function firstFrame(page) {
 async function load(path, throughput) {
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
-  await page.evaluateOnNewDocument(() => {
-    for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
-      for (const name of ["drawArrays", "drawElements"]) {
-        const draw = context.prototype[name];
-        context.prototype[name] = function (...args) {
-          window.firstFrameMs ??= performance.now();
-          return draw.apply(this, args);
-        };
-      }
-    }
-  });
+  await page.evaluateOnNewDocument(markFirstFrame);
   if (throughput) {
     const cdp = await page.target().createCDPSession();
     await cdp.send("Network.enable");
     await cdp.send("Network.emulateNetworkConditions", { offline: false, latency: 0,
       downloadThroughput: throughput, uploadThroughput: throughput });
   }
-  await page.goto(server.url + path);
+  await page.goto(url + path);
   const ms = await firstFrame(page);
   await context.close();
   return ms;
@@ -112,21 +82,13 @@ try {
   // The network off: the service worker starts the game from its stored copy.
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
-  await page.goto(server.url + "site/");
+  await page.evaluateOnNewDocument(markFirstFrame);
+  await page.goto(url + "site/");
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.reload();
   await page.setOfflineMode(true);
   const offline = [];
   for (let run = 0; run < runs; ++run) {
-    await page.evaluateOnNewDocument(() => {
-      for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
-        const draw = context.prototype.drawArrays;
-        context.prototype.drawArrays = function (...args) {
-          window.firstFrameMs ??= performance.now();
-          return draw.apply(this, args);
-        };
-      }
-    });
     await page.reload();
     offline.push(await firstFrame(page));
   }
@@ -134,5 +96,5 @@ try {
   await context.close();
 } finally {
   await browser.close();
-  server.child.kill();
+  server.kill();
 }

@@ -5,14 +5,14 @@
 // laptop's, a desktop's and phones' screens, the web app manifest, play with the network off
 // (before and after a rebuild), opened as a file and from an insecure origin, and touch
 // controls on a phone held sideways. Screenshots stay beside the site.
-import { execFileSync, spawn } from "node:child_process";
+import { execFileSync } from "node:child_process";
 import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync }
   from "node:fs";
 import { tmpdir } from "node:os";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
 import { gzipSync, inflateSync } from "node:zlib";
-import puppeteer from "puppeteer-core";
+import { launch, markFirstFrame, serve } from "./browser.mjs";
 
 const [builtSite, assets] = process.argv.slice(2);
 const root = join(dirname(fileURLToPath(import.meta.url)), "..", "..");
@@ -30,21 +30,6 @@ function check(ok, message) {
   if (!ok) {
     failures.push(message);
   }
-}
-
-// Serves the site with Python's http.server on a free loopback port.
-function serve() {
-  return new Promise((resolve, reject) => {
-    const server = spawn("/usr/bin/python3", ["-u", "-m", "http.server", "0", "--bind", "127.0.0.1"],
-                         { cwd: site, stdio: ["ignore", "pipe", "ignore"] });
-    server.stdout.on("data", (data) => {
-      const port = /port (\d+)/.exec(String(data));
-      if (port) {
-        resolve({ server, url: `http://127.0.0.1:${port[1]}/` });
-      }
-    });
-    server.on("exit", () => reject(new Error("the web server stopped")));
-  });
 }
 
 // An 8-bit RGB or RGBA PNG, as Chromium writes its screenshots, decoded to rows of pixels.
@@ -131,9 +116,9 @@ async function open(browser, url, viewport) {
   page.on("console", (message) => page.lines.push(message.text()));
   page.on("pageerror", (error) => check(false, `page error: ${error.message}`));
   page.on("response", (response) => page.responses.push(response.url()));
-  // The first frame is the first WebGL draw after the page started loading. A gamepad in the
-  // standard layout stands behind the page's Gamepad API from the start; the test moves it,
-  // with a new time stamp for each change as a browser gives one.
+  // A gamepad in the standard layout stands behind the page's Gamepad API from the start; the
+  // test moves it, with a new time stamp for each change as a browser gives one.
+  await page.evaluateOnNewDocument(markFirstFrame);
   await page.evaluateOnNewDocument(() => {
     window.testPad = { id: "Test pad", index: 0, connected: true, mapping: "standard", timestamp: 1,
                        axes: [0, 0, 0, 0],
@@ -141,15 +126,6 @@ async function open(browser, url, viewport) {
                                                                      value: 0 })) };
     Object.defineProperty(Navigator.prototype, "getGamepads",
                           { value: () => [window.testPad, null, null, null], configurable: true });
-    for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
-      for (const name of ["drawArrays", "drawElements"]) {
-        const draw = context.prototype[name];
-        context.prototype[name] = function (...args) {
-          window.firstFrameMs ??= performance.now();
-          return draw.apply(this, args);
-        };
-      }
-    }
   });
   await page.goto(url);
   await firstFrame(page);
@@ -230,20 +206,13 @@ function checkFit(fit, name, expectedWidth) {
         `screen pixels a game pixel), no scrolling`);
 }
 
-const { server, url } = await serve();
+const { server, url } = await serve(site);
 const profile = mkdtempSync(join(tmpdir(), "rocket-chromium-"));
-const browser = await puppeteer.launch({
-  executablePath: "/usr/bin/chromium",
-  headless: true,
-  userDataDir: profile,
-  // Software WebGL, and none of the background traffic this machine's closed network refuses.
-  args: ["--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-         "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         "--disable-quic", "--no-first-run", "--window-size=1400,880",
-         // A name for the loopback server that is not "localhost": an insecure origin.
-         "--host-resolver-rules=MAP rocket.test 127.0.0.1"],
-  defaultViewport: null,
-});
+const browser = await launch(["--window-size=1400,880",
+                              // A name for the loopback server that is not "localhost": an
+                              // insecure origin.
+                              "--host-resolver-rules=MAP rocket.test 127.0.0.1"],
+                             { userDataDir: profile, defaultViewport: null });
 try {
   const desktop = { width: 1400, height: 880 };
   const page = await open(browser, url, desktop);
@@ -356,7 +325,6 @@ try {
   const firstStore = await stores();
   await page.setOfflineMode(true);
   page.lines.length = 0;
-  await page.evaluate(() => { window.firstFrameMs = undefined; });
   await page.reload();
   await firstFrame(page);
   await settle(25);
