@@ -4,9 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "art/canvas.h"
 #include "game/headings.h"
 #include "platform/image_table.h"
 
@@ -183,4 +189,53 @@ TEST(Art, PlanetsAndStarFieldsHaveTheirSizes) {
   EXPECT_GT(meanBrightness[0], meanBrightness[1]);
   EXPECT_GT(meanBrightness[1], meanBrightness[2]);
   EXPECT_LT(stars[0], stars[2]);
+}
+
+// The writers, on pictures the real art may not happen to contain: runs longer than a count
+// byte holds, rows of one pixel each, every ink, an odd width; SDL must read back every pixel.
+TEST(Art, RunLengthBitmapsReadBackPixelForPixel) {
+  Canvas picture(601, 5);
+  for (int x = 0; x < 601; ++x) {
+    picture.Set(x, 0, kStar1);                                        // one run of 601
+    picture.Set(x, 1, Ink(x % kInkCount));                            // no runs at all
+    picture.Set(x, 2, x < 255 ? kStar1 : x < 511 ? kRed1 : kFlame2);  // 255, 256, then 90
+    picture.Set(x, 3, Ink(x / 300 + 1));                              // runs across the count's end
+  }
+  picture.Set(600, 4, kRed3);  // the bottom row, written first: one pixel at its end
+  const std::string path = "art-writer-test.bmp";
+  ASSERT_TRUE(SaveBitmap(picture, path));
+  Surface s(SDL_LoadBMP(path.c_str()), SDL_FreeSurface);
+  std::remove(path.c_str());
+  ASSERT_NE(s, nullptr) << SDL_GetError();
+  ASSERT_EQ(s->w, 601);
+  ASSERT_EQ(s->h, 5);
+  int wrong = 0;
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 601; ++x) {
+      const SDL_Color c = ColourAt(s.get(), x, y);
+      const Rgb& want = kPalette[picture.At(x, y)];
+      wrong += c.r != want.r || c.g != want.g || c.b != want.b;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST(Art, TheIconFileHoldsItsPngWhereItsDirectorySays) {
+  const std::string path = "art-writer-test.ico";
+  ASSERT_TRUE(SaveIco(Canvas(128, 128), path));
+  std::ifstream file(path, std::ios::binary);
+  const std::vector<uint8_t> ico{std::istreambuf_iterator<char>(file), {}};
+  std::remove(path.c_str());
+  ASSERT_GT(ico.size(), 22u + 8);
+  const auto le16 = [&](size_t at) { return ico[at] | ico[at + 1] << 8; };
+  const auto le32 = [&](size_t at) { return uint32_t(le16(at) | le16(at + 2) << 16); };
+  EXPECT_EQ(le16(0), 0);
+  EXPECT_EQ(le16(2), 1) << "an icon";
+  EXPECT_EQ(le16(4), 1) << "one image";
+  EXPECT_EQ(ico[6], 128);
+  EXPECT_EQ(ico[7], 128);
+  const uint32_t size = le32(14), offset = le32(18);
+  EXPECT_EQ(offset, 22u);
+  EXPECT_EQ(offset + size, ico.size());
+  EXPECT_EQ(std::string(ico.begin() + offset + 1, ico.begin() + offset + 4), "PNG");
 }

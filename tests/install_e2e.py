@@ -10,6 +10,8 @@ import subprocess
 import sys
 import tempfile
 
+from PIL import Image
+
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
 from xsession import XSession, output_of, settle, wait_exit
 
@@ -65,6 +67,9 @@ def documents(usr, name):
     silent(f"{name}: desktop-file-validate", "desktop-file-validate", entry_path)
     icon = os.path.join(share, "icons", "hicolor", "128x128", "apps", app + ".png")
     check(open(icon, "rb").read(8) == b"\x89PNG\r\n\x1a\n", f"{name}: the icon is a PNG")
+    drawn = Image.open(icon).convert("RGBA").getchannel("A").getbbox()
+    check(drawn and drawn[0] == 128 - drawn[2] and drawn[1] == 128 - drawn[3],
+          f"{name}: the icon's picture is centred, at {drawn}")
     metainfo = os.path.join(share, "metainfo", app + ".metainfo.xml")
     text = open(metainfo).read()
     check(f"<id>{app}</id>" in text and f'<release version="{VERSION}"' in text,

@@ -102,7 +102,9 @@ for args, status, out, err in (
         (["-x"], 2, "", "rocket: unknown option '-x'; try 'rocket --help'\n"),
         (["--help=yes"], 2, "", "rocket: unknown option '--help=yes'; try 'rocket --help'\n"),
         (["moon"], 2, "", "rocket: unexpected argument 'moon'; try 'rocket --help'\n"),
-        (["--version", "moon"], 0, f"rocket {version}\n", "")):
+        (["--version", "moon"], 0, f"rocket {version}\n", ""),
+        # Options end at the first word: a word before them is refused, not skipped.
+        (["moon", "--version"], 2, "", "rocket: unexpected argument 'moon'; try 'rocket --help'\n")):
     done = subprocess.run([game, *args], cwd=build, env=bare, capture_output=True, text=True,
                           timeout=10)
     said = f"{args}: exit {done.returncode}, out {done.stdout[:40]!r}, err {done.stderr!r}"
