@@ -37,10 +37,8 @@ serve-web: web
 	cd $(WEB)/site && /usr/bin/python3 -m http.server 8000 --bind 127.0.0.1
 
 # The web page's figures: bytes served, and the first frame beside a floor page's.
-web-figures: web
-	@cd $(WEB)/game && NODE_PATH=/usr/share/nodejs \
-	  EM_CLOSURE_COMPILER=$(abspath tools/web/node_modules/.bin/google-closure-compiler) \
-	  cmake --build . --target rocket_floor >/dev/null
+web-figures: build
+	@JOBS=$(JOBS) scripts/build-web $(WEB) $(BUILD) rocket_floor
 	node tools/web_figures.mjs $(WEB)
 
 # The site played in headless Chromium, driven by puppeteer-core (tests/web).

@@ -76,13 +76,7 @@ with tempfile.TemporaryDirectory() as scratch:
     elsewhere = os.path.join(scratch, "elsewhere")
     os.mkdir(elsewhere)
     with XSession() as x:
-        # Windows' SDL has its own video drivers; no offer to install .NET or a browser.
-        env = {k: v for k, v in x.env.items() if not k.startswith("SDL_")}
-        env.update(WINEPREFIX=os.path.join(work, "wine-prefix"), WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=")
-        subprocess.run(["wine", "wineboot", "--init"], env=env, capture_output=True,
-                       timeout=300)
-        subprocess.run(["wineserver", "--persistent=30"], env=env)
+        env = x.wine(os.path.join(work, "wine-prefix"))
 
         def start():
             return subprocess.Popen(["wine", exe], cwd=elsewhere, env=env,

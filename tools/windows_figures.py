@@ -65,11 +65,7 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     with zipfile.ZipFile(archive) as z:
         z.extractall(scratch)
     exe = os.path.join(scratch, os.path.basename(archive)[:-len(".zip")], "rocket.exe")
-    env = {k: v for k, v in x.env.items() if not k.startswith("SDL_")}
-    env.update(WINEPREFIX=os.path.join(windows, "wine-prefix"), WINEDLLOVERRIDES="mscoree,mshtml=",
-               WINEDEBUG="-all,+timestamp,trace+d3d9")
-    subprocess.run(["wine", "wineboot", "--init"], env=env, capture_output=True, timeout=300)
-    subprocess.run(["wineserver", "--persistent=120"], env=env)
+    env = x.wine(os.path.join(windows, "wine-prefix"), "-all,+timestamp,trace+d3d9", 120)
     wine_run(x, env, exe, scratch, "warm-up")  # the first start fills Wine's caches
     for run in range(runs):
         results["native"].append(native_run(x, scratch, run))

@@ -65,6 +65,16 @@ class XSession:
         self.run("xdotool", "mousemove", "--window", window, "640", "360")
         return process, window
 
+    def wine(self, prefix, debug="-all", keep_server=30):
+        """The environment for Windows programs under Wine on this display, with its prefix made
+        ready and its wineserver kept for `keep_server` seconds. Windows's SDL has video drivers
+        of its own, and Wine must not offer to install .NET or a browser."""
+        env = {k: v for k, v in self.env.items() if not k.startswith("SDL_")}
+        env.update(WINEPREFIX=prefix, WINEDEBUG=debug, WINEDLLOVERRIDES="mscoree,mshtml=")
+        subprocess.run(["wine", "wineboot", "--init"], env=env, capture_output=True, timeout=300)
+        subprocess.run(["wineserver", f"--persistent={keep_server}"], env=env)
+        return env
+
     def keys(self, *names, action="key"):
         """xdotool key, keydown or keyup on the focused window."""
         self.run("xdotool", action, *names)

@@ -49,8 +49,7 @@ void Controls::Unplug(SDL_JoystickID id) {
 }
 
 void Controls::Combine(uint8_t* keys) {
-  uint8_t held[kKeyCount];
-  std::copy(keyboard_, keyboard_ + kKeyCount, held);
+  std::copy(keyboard_, keyboard_ + kKeyCount, keys);
   for (Pad& pad : pads_) {
     SDL_GameController* c = pad.controller;
     const int x = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX);
@@ -61,12 +60,11 @@ void Controls::Combine(uint8_t* keys) {
     } else if (pad.stick < 0 ? x > -kStickRelease : x < kStickRelease) {
       pad.stick = 0;
     }
-    held[kKeyLeft] |= Button(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT) || pad.stick < 0;
-    held[kKeyRight] |= Button(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || pad.stick > 0;
-    held[kKeyUp] |= Button(c, SDL_CONTROLLER_BUTTON_A) ||
+    keys[kKeyLeft] |= Button(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT) || pad.stick < 0;
+    keys[kKeyRight] |= Button(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) || pad.stick > 0;
+    keys[kKeyUp] |= Button(c, SDL_CONTROLLER_BUTTON_A) ||
                     Button(c, SDL_CONTROLLER_BUTTON_DPAD_UP) ||
                     SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) > kTriggerPress;
-    held[kKeyDown] |= Button(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+    keys[kKeyDown] |= Button(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
   }
-  std::copy(held, held + kKeyCount, keys);
 }
