@@ -209,13 +209,21 @@ TEST_F(KeyToExitTest, BackQuitsAsEscapeDoes) {
 }
 
 TEST_F(KeyToExitTest, TheFullscreenKeysToggleTheWindowAndTouchNoFlag) {
+  // Desktop fullscreen, never a change of the screen's mode, whose flag is a part of it.
   const auto fullscreen = [this] {
-    return (SDL_GetWindowFlags(dp.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    const Uint32 flags = SDL_GetWindowFlags(dp.window);
+    EXPECT_NE(flags & SDL_WINDOW_FULLSCREEN_DESKTOP, SDL_WINDOW_FULLSCREEN) << "a mode change";
+    return (flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
   };
   PushKey(SDL_KEYDOWN, SDLK_F11);
   EXPECT_FALSE(Poll());
   EXPECT_TRUE(fullscreen());
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  for (int repeat = 0; repeat < 3; ++repeat) {  // F11 held: the window must not flicker
+    PushKey(SDL_KEYDOWN, SDLK_F11, KMOD_NONE, true);
+    EXPECT_FALSE(Poll());
+    EXPECT_TRUE(fullscreen()) << "toggled by key repeat " << repeat;
+  }
   PushKey(SDL_KEYUP, SDLK_F11);
   PushKey(SDL_KEYDOWN, SDLK_RETURN);  // Enter alone is no toggle
   EXPECT_FALSE(Poll());
@@ -224,6 +232,12 @@ TEST_F(KeyToExitTest, TheFullscreenKeysToggleTheWindowAndTouchNoFlag) {
   EXPECT_FALSE(Poll());
   EXPECT_FALSE(fullscreen());
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  PushKey(SDL_KEYDOWN, SDLK_KP_ENTER, KMOD_RALT);  // either Alt, either Enter
+  EXPECT_FALSE(Poll());
+  EXPECT_TRUE(fullscreen());
+  PushKey(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT);
+  EXPECT_FALSE(Poll());
+  EXPECT_FALSE(fullscreen());
   EXPECT_EQ(Flags(), "00000");
 }
 

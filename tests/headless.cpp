@@ -202,9 +202,10 @@ SDL_Texture* CoordinateTexture(SDL_Renderer* renderer, int w, int h) {
   return texture;
 }
 
-void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod) {
+void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod, bool repeat) {
   SDL_Event event{};
   event.key.keysym.mod = mod;
+  event.key.repeat = repeat ? 1 : 0;
   event.type = type;
   event.key.type = type;
   event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;

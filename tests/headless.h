@@ -74,8 +74,9 @@ class CallLog {
 SDL_Texture* CoordinateTexture(SDL_Renderer* renderer, int w, int h);
 uint32_t CoordinateColour(int x, int y);
 
-// Puts a key event of `type` for `key`, with modifier keys `mod` held, on SDL's queue.
-void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE);
+// Puts a key event of `type` for `key`, with modifier keys `mod` held, on SDL's queue; with
+// `repeat`, as the key repeat of a held key.
+void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod = KMOD_NONE, bool repeat = false);
 void PushEvent(Uint32 type);
 
 // A game controller made by SDL's virtual joystick driver: SDL sees it plugged in, and the

@@ -14,6 +14,7 @@ from xsession import XSession, output_of, settle, wait_exit
 
 game, build, close_window, version = sys.argv[1:5]
 failures = []
+SELF_TEST = ["validating collision detection...", "collision detection is ~mostly~ valid"]
 
 
 def check(condition, message):
@@ -33,6 +34,16 @@ with XSession() as x:
         process, window = x.launch(game, build)
         geometry = x.run("xdotool", "getwindowgeometry", window).stdout
         check("1280x720" in geometry, f"{how}: window geometry {geometry!r}")
+        # A program reading the game's output sees every line as it is written, the last
+        # loading line while the window is still open, not in a heap at exit.
+        for _ in range(100):
+            said = output_of(process).splitlines()
+            if len(said) >= 51:
+                break
+            time.sleep(0.05)
+        check(process.poll() is None and len(said) == 51 and said[:2] == SELF_TEST
+              and said[-1] == table_order()[-1],
+              f"{how}: {len(said)} lines read while the window is open, the last {said[-1:]}")
         settle()
         shot = x.screenshot(window, os.path.join(build, f"window-{how}.png"))
         check(shot.size == (1280, 720), f"{how}: screenshot size {shot.size}")
