@@ -228,6 +228,58 @@ TEST_F(FlightTest, AThrustingFrameDrawsTheFlameUnderTheRocket) {
   EXPECT_LT(frame.At(160, 90 + 9) >> 16, 120u);
 }
 
+// The rumble starts with the first frame that shows the flame and stops with the last: it is
+// there through every frame that draws it, fades in from silence, and after the last it fades
+// out within 15 ms and is silent after. A turn while thrusting keeps both on.
+TEST_F(FlightTest, TheThrusterRumblesExactlyWhileTheFlameShows) {
+  CallLog log(dp);
+  RunFrames(2);
+  log.Take();
+  const int ms = dp.audio->GetMixer().Rate() / 1000;
+  struct Keys {
+    bool up, right;
+  };
+  int flames = 0;
+  bool before = false;
+  int lastSample = 0;
+  for (int frame = 0; frame < 24; ++frame) {
+    const Keys keys = frame < 4    ? Keys{false, false}
+                      : frame < 10 ? Keys{true, false}
+                      : frame < 13 ? Keys{false, true}
+                      : frame < 16 ? Keys{false, false}
+                      : frame < 19 ? Keys{true, false}
+                                   : Keys{false, false};
+    dp.keys[kKeyUp] = keys.up;
+    dp.keys[kKeyRight] = keys.right;
+    RunFrame();
+    const bool flame = log.Take().find("copy:rocketThrust") != std::string::npos;
+    const std::vector<int16_t> sound = Listen(dp);
+    SCOPED_TRACE(testing::Message() << "frame " << frame << (flame ? ", flame" : ""));
+    flames += flame;
+    const Peaks start = PeaksOf(sound, 0, 1), after = PeaksOf(sound, 15 * ms);
+    if (flame) {
+      EXPECT_GT(after.Both(), 200) << "the rumble must go on while the flame shows";
+      EXPECT_EQ(after.left, after.right) << "the rocket is at the centre";
+      for (int at = 15 * ms; at < 41 * ms; at += 5 * ms) {
+        EXPECT_GT(PeaksOf(sound, at, at + 5 * ms).Both(), 20) << "a gap at " << at / ms << " ms";
+      }
+    } else {
+      EXPECT_EQ(after.Both(), 0) << "coasting is silent";
+    }
+    if (flame && !before) {
+      EXPECT_LT(start.Both(), 30) << "a step up to the rumble clicks";
+      EXPECT_GT(PeaksOf(sound, 0, 5 * ms).Both(), start.Both());
+    }
+    if (!flame && before) {  // it fades on from where the last frame left it
+      EXPECT_LT(std::abs(sound[0] - lastSample), 200) << "a step down from the rumble clicks";
+      EXPECT_GT(PeaksOf(sound, 0, 5 * ms).Both(), 0);
+    }
+    before = flame;
+    lastSample = sound[sound.size() - 2];
+  }
+  EXPECT_EQ(flames, 6 + 3 + 3);
+}
+
 namespace {
 
 // The keys of a golden run: 240 frames that turn, thrust, coast and turn while thrusting.

@@ -2,9 +2,12 @@
 #include "platform/frame_services.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "headless.h"
 
@@ -239,6 +242,132 @@ TEST_F(KeyToExitTest, TheFullscreenKeysToggleTheWindowAndTouchNoFlag) {
   EXPECT_FALSE(Poll());
   EXPECT_FALSE(fullscreen());
   EXPECT_EQ(Flags(), "00000");
+}
+
+// M turns the sound off on its key-down, and on again at the next; its repeats and its release
+// do nothing, and it touches no key flag. What plays fades out at once, and nothing is heard
+// while the sound is off.
+TEST_F(KeyToExitTest, MTurnsTheSoundOffAndOnAndTouchesNoFlag) {
+  const int ms = dp.audio->GetMixer().Rate() / 1000;
+  PushKey(SDL_KEYDOWN, SDLK_UP);
+  EXPECT_FALSE(Poll());
+  dp.Play(kSoundThruster, 0, 0);
+  dp.Play(kSoundKnock, 0, 0);
+  EXPECT_GT(PeaksOf(Listen(dp)).Both(), 0);
+  PushKey(SDL_KEYDOWN, SDLK_m);
+  EXPECT_FALSE(Poll());
+  EXPECT_TRUE(dp.audio->Muted());
+  dp.Play(kSoundThruster, 0, 0);
+  const std::vector<int16_t> fading = Listen(dp);
+  EXPECT_GT(PeaksOf(fading, 0, 1).Both(), 0) << "no step to silence";
+  EXPECT_EQ(PeaksOf(fading, 5 * ms).Both(), 0) << "silent within 5 ms";
+  for (const bool repeat : {true, false}) {
+    PushKey(repeat ? SDL_KEYDOWN : SDL_KEYUP, SDLK_m, KMOD_NONE, repeat);
+    EXPECT_FALSE(Poll());
+    EXPECT_TRUE(dp.audio->Muted()) << (repeat ? "a key repeat" : "the key-up") << " toggled";
+    dp.Play(kSoundKnock, 0, 0);
+    EXPECT_EQ(PeaksOf(Listen(dp)).Both(), 0);
+  }
+  PushKey(SDL_KEYDOWN, SDLK_m);
+  EXPECT_FALSE(Poll());
+  EXPECT_FALSE(dp.audio->Muted());
+  dp.Play(kSoundKnock, 0, 0);
+  EXPECT_GT(PeaksOf(Listen(dp)).Both(), 0);
+  EXPECT_EQ(Flags(), "10000");
+}
+
+// The game as the player hears it: the real frame services with SDL's disk driver, which
+// writes what the device plays to a file, paced as a sound card would take it.
+class DiskSoundTest : public Headless {
+ protected:
+  void SetUp() override {
+    path_ = testing::TempDir() + "rocket-sound-" + std::to_string(getpid()) + ".raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
+    Headless::SetUp();
+  }
+  void TearDown() override {
+    Headless::TearDown();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::remove(path_.c_str());
+  }
+  // Closes the device, which writes out the last it had, and reads everything it played.
+  std::vector<int16_t> Played() {
+    delete dp.audio;
+    dp.audio = nullptr;
+    std::vector<int16_t> samples;
+    if (FILE* file = std::fopen(path_.c_str(), "rb")) {
+      int16_t pair[2];
+      while (std::fread(pair, sizeof pair, 1, file) == 1) {
+        samples.insert(samples.end(), pair, pair + 2);
+      }
+      std::fclose(file);
+    }
+    return samples;
+  }
+  std::string path_;
+};
+
+TEST_F(DiskSoundTest, ThePlayerHearsTheRumbleWhileTheFlameShowsAndTheKnockOnTheBallsSide) {
+  const int rate = dp.audio->GetMixer().Rate();
+  GameCos services = GameCycle();
+  GameCo* slots[kTopLevelSlots];
+  FillTopLevel(slots, &services);
+  GameCos game(slots);
+  Step(&game);
+  Step(&game);
+  db.FlipperBallX = 150;  // to the right side, where it turns in a few frames, under the rumble
+  CallLog log(dp);
+  int flames = 0;
+  const Uint64 started = SDL_GetPerformanceCounter();
+  for (int frame = 0; frame < 24; ++frame) {
+    if (frame == 2 || frame == 14) {
+      PushKey(frame == 2 ? SDL_KEYDOWN : SDL_KEYUP, SDLK_UP);
+    }
+    Step(&game);
+    flames += log.Take().find("copy:rocketThrust") != std::string::npos;
+  }
+  const double period =
+      double(SDL_GetPerformanceCounter() - started) / double(SDL_GetPerformanceFrequency()) / 24;
+  const std::vector<int16_t> played = Played();
+  const int frames = int(played.size() / 2);
+  ASSERT_GT(frames, rate) << "the device played for over a second";
+  int first = -1, last = -1;
+  for (int i = 0; i < frames; ++i) {
+    if (played[2 * i] != 0 || played[2 * i + 1] != 0) {
+      first = first < 0 ? i : first;
+      last = i;
+    }
+  }
+  ASSERT_GE(first, 0) << "nothing was heard";
+  EXPECT_GT(first, rate / 20) << "the silence at rest, before the flame, was not there";
+  const double heard = double(last - first) / rate;
+  EXPECT_EQ(flames, 12);
+  // As long as the flame shows, give or take a frame: the first frame queues the whole lead,
+  // the last fades out, and the disk driver takes its samples a little faster than a clock.
+  EXPECT_GT(heard, (flames - 1) * period) << "the rumble stops before the flame";
+  EXPECT_LT(heard, (flames + 1.5) * period) << "the rumble goes on after the flame";
+  const Peaks peaks = PeaksOf(played);
+  EXPECT_GT(peaks.right, peaks.left + 1000) << "the knock on the right is louder on the right";
+  EXPECT_LT(peaks.Both(), 32767) << "the rumble and the knock together stay below full scale";
+}
+
+TEST_F(DiskSoundTest, MutedFromTheStartNothingIsHeard) {
+  Release(dp);
+  dp = Dp::Init(true);
+  EXPECT_TRUE(dp.audio->Muted());
+  GameCos services = GameCycle();
+  GameCo* slots[kTopLevelSlots];
+  FillTopLevel(slots, &services);
+  GameCos game(slots);
+  Step(&game);
+  db.FlipperBallX = 150;  // a knock in a few frames, under the rumble
+  PushKey(SDL_KEYDOWN, SDLK_UP);
+  for (int frame = 0; frame < 16; ++frame) {
+    Step(&game);
+  }
+  const std::vector<int16_t> played = Played();
+  EXPECT_EQ(PeaksOf(played).Both(), 0) << "of " << played.size() / 2 << " samples";
 }
 
 using QuitTest = Headless;

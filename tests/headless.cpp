@@ -2,8 +2,10 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdlib>
 
+#include "platform/audio.h"
 #include "platform/controls.h"
 #include "platform/image_table.h"
 
@@ -45,6 +47,7 @@ void Release(Dp& dp) {
   delete[] dp.scratch;
   delete[] dp.keys;
   delete dp.controls;  // closes the pads it had open
+  delete dp.audio;     // and the sound device
   // Back on the window first: SDL 2.26 leaks a little when the renderer dies drawing to a
   // texture.
   SDL_SetRenderTarget(dp.renderer, nullptr);
@@ -200,6 +203,24 @@ SDL_Texture* CoordinateTexture(SDL_Renderer* renderer, int w, int h) {
       SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, w, h);
   SDL_UpdateTexture(texture, nullptr, texels.data(), w * 4);
   return texture;
+}
+
+std::vector<int16_t> Listen(Dp& dp) {
+  Mixer& mixer = dp.audio->GetMixer();
+  const int frames = mixer.Rate() * 41 / 1000;
+  std::vector<int16_t> samples(size_t(frames) * 2);
+  mixer.Render(samples.data(), frames);
+  return samples;
+}
+
+Peaks PeaksOf(const std::vector<int16_t>& samples, int from, int to) {
+  Peaks peaks;
+  const int end = to < 0 ? int(samples.size() / 2) : to;
+  for (int i = from; i < end; ++i) {
+    peaks.left = std::max(peaks.left, std::abs(int(samples[2 * size_t(i)])));
+    peaks.right = std::max(peaks.right, std::abs(int(samples[2 * size_t(i) + 1])));
+  }
+  return peaks;
 }
 
 void PushKey(Uint32 type, SDL_Keycode key, Uint16 mod, bool repeat) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/game_cycle.h"
+#include "platform/audio.h"
 
 // One frame read back from the renderer's current target (the canvas, or the window once
 // composed), addressed in canvas (logical) pixels.
@@ -73,6 +74,18 @@ class CallLog {
 // blue their high bits with the top bit set, so no texel is black.
 SDL_Texture* CoordinateTexture(SDL_Renderer* renderer, int w, int h);
 uint32_t CoordinateColour(int x, int y);
+
+// A frame's sound, as the mixer renders it for the queue: one 41 ms frame of stereo samples at
+// the mixer's rate, left and right interleaved, without the device.
+std::vector<int16_t> Listen(Dp& dp);
+
+// The loudest sample of each channel, over sample frames [from, to) of `samples` (to the end
+// when `to` is -1).
+struct Peaks {
+  int left = 0, right = 0;
+  int Both() const { return left > right ? left : right; }
+};
+Peaks PeaksOf(const std::vector<int16_t>& samples, int from = 0, int to = -1);
 
 // Puts a key event of `type` for `key`, with modifier keys `mod` held, on SDL's queue; with
 // `repeat`, as the key repeat of a held key.

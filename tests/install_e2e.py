@@ -84,7 +84,7 @@ def documents(usr, name):
                             text=True)
     check(warned.returncode == 0 and warned.stderr == "", f"{name}: groff -ww: {warned.stderr}")
     shown = silent(f"{name}: man -l", "man", "-l", page)
-    for section in ("SYNOPSIS", "OPTIONS", "CONTROLS", "FILES", "EXIT STATUS"):
+    for section in ("SYNOPSIS", "OPTIONS", "CONTROLS", "FILES", "EXIT STATUS", "--mute"):
         check(section in shown.stdout, f"{name}: the manual page has {section}")
     licence = os.path.join(share, "doc", "rocket", "copyright")
     check("License: Expat" in open(licence).read(), f"{name}: the copyright file")

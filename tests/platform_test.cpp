@@ -1,10 +1,14 @@
 // The platform object headless: start-up state, the image table, keying and camera drawing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "headless.h"
+#include "platform/audio.h"
 #include "platform/image_table.h"
 
 TEST(ImagePath, NamesEveryImageInByteOrderAndNothingElse) {
@@ -161,4 +165,83 @@ TEST_F(PlatformTest, MovingTheCameraRightMovesImagesLeft) {
   dp.cameraX = -30;
   dp.cameraY = 40;
   ExpectBlit(dp, 5, 4, 10, 20, {0, 0, 5, 4}, {198, 68, 5, 4});
+}
+
+// A sound is balanced by where its point lies across the canvas, as seen from the camera, and
+// fades beyond the canvas's edge, to nothing two canvas widths out.
+TEST_F(PlatformTest, PlayBalancesBySideAndFadesWithDistanceFromTheView) {
+  dp.cameraX = 1000;
+  dp.cameraY = -50;
+  const auto knock = [this](int x, int y) {
+    dp.Play(kSoundKnock, x, y);
+    const Peaks heard = PeaksOf(Listen(dp));
+    for (int frame = 0; frame < 3; ++frame) {
+      Listen(dp);  // to its end, before the next
+    }
+    return heard;
+  };
+  const Peaks centre = knock(1000, -50), left = knock(1000 - 150, -50);
+  const Peaks right = knock(1000 + 150, 40), below = knock(1000, -50 + 300);
+  EXPECT_EQ(centre.left, centre.right);
+  EXPECT_GT(left.left, 3 * left.right);
+  EXPECT_GT(right.right, 3 * right.left);
+  EXPECT_GT(left.right, 0) << "the far speaker keeps a little";
+  EXPECT_NEAR(left.left, right.right, 2) << "the two sides mirror each other";
+  EXPECT_EQ(below.left, below.right);
+  EXPECT_LT(below.left, centre.left) << "past the bottom edge";
+  int last = INT_MAX;
+  for (int beyond : {0, 40, 160, 320, 600}) {  // leaving the view to the right
+    const int heard = knock(1000 + 160 + beyond, -50).Both();
+    EXPECT_LT(heard, last) << beyond << " pixels past the edge";
+    EXPECT_GT(heard, 0) << beyond << " pixels past the edge";
+    last = heard;
+  }
+  EXPECT_EQ(knock(1000 + 160 + 640, -50).Both(), 0);
+  EXPECT_EQ(knock(1000 - 160 - 700, -50 - 90 - 700).Both(), 0);
+  EXPECT_EQ(knock(INT32_MIN, INT32_MAX).Both(), 0);
+}
+
+// However many sounds play at once, the mix stays below full scale.
+TEST_F(PlatformTest, SoundsPlayingAtOnceNeverReachFullScale) {
+  int loudest = 0;
+  for (int frame = 0; frame < 12; ++frame) {
+    dp.Play(kSoundThruster, 0, 0);
+    for (int x : {-160, 0, 160}) {
+      dp.Play(kSoundKnock, x, 0);
+    }
+    Mixer& mixer = dp.audio->GetMixer();
+    mixer.Ask(kSoundKnock, 1, 1);  // louder than any point can make it
+    mixer.Ask(kSoundThruster, 1, 1);
+    const std::vector<int16_t> sound = Listen(dp);
+    for (const int16_t sample : sound) {
+      ASSERT_LT(std::abs(int(sample)), 32767) << "frame " << frame;
+      ASSERT_GT(sample, INT16_MIN);
+    }
+    loudest = std::max(loudest, PeaksOf(sound).Both());
+  }
+  EXPECT_GT(loudest, 32767 / 3) << "the test played something loud";
+}
+
+// With no sound device the game plays on, silently, after one line on standard error.
+TEST(Sound, WithoutADeviceTheGamePlaysOnSilently) {
+  for (const char* driver : {"nonexistent", "disk"}) {
+    setenv("SDL_AUDIODRIVER", driver, 1);
+    setenv("SDL_DISKAUDIOFILE", "/nonexistent/folder/sound.raw", 1);  // cannot be written
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    SDL_Init(SDL_INIT_VIDEO);
+    {
+      Audio audio(false);
+      EXPECT_FALSE(audio.HasDevice()) << driver;
+      audio.Play(kSoundKnock, 1, 1);
+      audio.ToggleMute();
+      audio.Flush();
+    }
+    SDL_Quit();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("rocket: no sound (", 0), 0u) << driver << ": " << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << driver << ": " << said;
+  }
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
 }

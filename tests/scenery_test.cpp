@@ -108,16 +108,35 @@ TEST_F(SceneryTest, TheEyesShowThroughThePorthole) {
   EXPECT_EQ(right.At(158, 89), 0xFAFAFAu);
 }
 
+// It knocks at each turn and is silent between: a knock lasts three frames, louder on the side
+// the ball is on. At rest there is nothing else to hear.
 TEST_F(SceneryTest, TheBallBouncesInsideTheCanvasRectangle) {
   std::vector<int> xs, ys;
+  std::vector<Peaks> sounds;
   RunFrame();
+  Listen(dp);
   for (int i = 0; i < 300; ++i) {
     RunFrame();
     xs.push_back(db.FlipperBallX);
     ys.push_back(db.FlipperBallY);
+    sounds.push_back(PeaksOf(Listen(dp)));
     ASSERT_LE(std::abs(db.FlipperBallX), 160);
     ASSERT_LE(std::abs(db.FlipperBallY), 90);
   }
+  int knocks = 0;
+  for (int i = 0, sinceTurn = 99; i < 300; ++i, ++sinceTurn) {
+    const bool turned = i > 0 && (xs[i] - xs[i - 1] != (i > 1 ? xs[i - 1] - xs[i - 2] : 2) ||
+                                  ys[i] - ys[i - 1] != (i > 1 ? ys[i - 1] - ys[i - 2] : 1));
+    if (turned) {
+      sinceTurn = 0;
+      ++knocks;
+      EXPECT_GT(sounds[i].Both(), 2000) << "frame " << i << ": no knock";
+      EXPECT_EQ(sounds[i].right > sounds[i].left, xs[i] > 0)
+          << "frame " << i << ": louder on the wrong side of " << xs[i];
+    }
+    EXPECT_EQ(sounds[i].Both() > 0, sinceTurn < 3) << "frame " << i;
+  }
+  EXPECT_EQ(knocks, 5);
   EXPECT_EQ(std::vector<int>(xs.begin(), xs.begin() + 3), (std::vector<int>{2, 4, 6}));
   EXPECT_EQ(std::vector<int>(ys.begin(), ys.begin() + 3), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(xs[79], 160);

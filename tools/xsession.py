@@ -21,9 +21,11 @@ class XSession:
         with os.fdopen(read) as pipe:
             self.display = ":" + pipe.readline().strip()
         self.env = dict(os.environ, DISPLAY=self.display)
-        for name in ("SDL_VIDEODRIVER", "SDL_RENDER_DRIVER"):
+        for name in ("SDL_VIDEODRIVER", "SDL_RENDER_DRIVER", "SDL_AUDIODRIVER"):
             self.env.pop(name, None)
         self.env["SDL_VIDEODRIVER"] = "x11"
+        # The sound goes nowhere unless a test asks for a driver of its own (disk, to listen).
+        self.env["SDL_AUDIODRIVER"] = "dummy"
         self.manager = None
         if window_manager:
             self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
@@ -45,13 +47,13 @@ class XSession:
     def run(self, *args, timeout=10):
         return subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=timeout)
 
-    def launch(self, game, cwd, extra_env=None):
+    def launch(self, game, cwd, extra_env=None, args=()):
         """Starts the game and waits for its window to be mapped; returns (process, window).
         process.started_ns is the monotonic clock just before the launch."""
         out = tempfile.TemporaryFile(mode="w+")
         env = dict(self.env, **(extra_env or {}))
         started_ns = time.monotonic_ns()
-        process = subprocess.Popen([game], cwd=cwd, env=env, stdout=out,
+        process = subprocess.Popen([game, *args], cwd=cwd, env=env, stdout=out,
                                    stderr=subprocess.STDOUT)
         process.started_ns = started_ns
         process.output_file = out

@@ -1,5 +1,5 @@
-// The command line: help, version, and a clear refusal of anything else. The game itself has
-// no options, so a typo never starts it by surprise.
+// The command line: help, version, the sound off, and a clear refusal of anything else, so a
+// typo never starts the game by surprise.
 #include "core/command_line.h"
 
 #include <getopt.h>
@@ -29,8 +29,10 @@ void PrintHelp() {
       "  fire the thruster      Up           A (south button), right trigger, D-pad up\n"
       "  quit                   Escape, q    Back\n"
       "  fullscreen or window   F11, Alt+Enter\n"
+      "  sound off or on        M\n"
       "\n"
       "Options:\n"
+      "  -m, --mute      start with the sound off\n"
       "  -h, --help      show this help and exit\n"
       "  -v, --version   show the version and exit\n"
       "\n"
@@ -46,8 +48,9 @@ int Refuse(const char* what, const char* argument) {
 
 }  // namespace
 
-int HandleCommandLine(int argc, char* argv[]) {
+int HandleCommandLine(int argc, char* argv[], Options* options) {
   static const option kOptions[] = {
+      {"mute", no_argument, nullptr, 'm'},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, 'v'},
       {nullptr, 0, nullptr, 0},
@@ -56,8 +59,11 @@ int HandleCommandLine(int argc, char* argv[]) {
   optind = 1;
   // "+": stop at the first word that is not an option, so a stray word is refused rather than
   // skipped over.
-  for (int option; (option = getopt_long(argc, argv, "+hv", kOptions, nullptr)) != -1;) {
+  for (int option; (option = getopt_long(argc, argv, "+mhv", kOptions, nullptr)) != -1;) {
     switch (option) {
+      case 'm':
+        options->muted = true;
+        break;
       case 'h':
         PrintHelp();
         return 0;

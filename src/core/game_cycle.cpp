@@ -9,11 +9,12 @@
 GameCos GameCycle() {
   // Static because a Cos only refers to its array. Refilled on every call, so each new list
   // starts from KeyToExit even if an earlier one had switched to Quit.
-  static GameCo* slots[4];
+  static GameCo* slots[5];
   slots[0] = Singleton<RefreshScreen<Db*>>();
-  slots[1] = Singleton<WaitOne60th<Db*>>();
-  slots[2] = Singleton<KeyToExit<Db*>>();
-  slots[3] = nullptr;
+  slots[1] = Singleton<PlaySounds<Db*>>();
+  slots[2] = Singleton<WaitOne60th<Db*>>();
+  slots[3] = Singleton<KeyToExit<Db*>>();
+  slots[4] = nullptr;
   return GameCos(slots);
 }
 

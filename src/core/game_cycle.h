@@ -3,7 +3,7 @@
 
 #include "core/game_co.h"
 
-// The per-frame services, in order: present, wait 41 ms, read the keyboard.
+// The per-frame services, in order: present, queue the sound, wait 41 ms, read the keyboard.
 GameCos GameCycle();
 
 constexpr int kTopLevelSlots = 9;  // eight actors and the terminator

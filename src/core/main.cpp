@@ -16,13 +16,14 @@ int main(int argc, char* argv[]) {
 #else
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
 #endif
-  if (const int status = HandleCommandLine(argc, argv); status >= 0) {
+  Options options;
+  if (const int status = HandleCommandLine(argc, argv, &options); status >= 0) {
     return status;  // help, the version or a bad argument: nothing is started
   }
 
   PocSsert<0>();  // before SDL starts: a failed check ends the program with its report
 
-  Dp dp = Dp::Init();
+  Dp dp = Dp::Init(options.muted);
   Db db = {};
   GameCos services = GameCycle();
   GameCo* slots[kTopLevelSlots];

@@ -19,20 +19,29 @@ GameCo* Ball::Routine(Dp*, Db* db) {
 }
 
 GameCo* BallMove::Routine(Dp* dp, Db* db) {
+  // A knock at each turn; a corner is one turn on both axes, and one knock.
+  bool turned = false;
   if (db->FlipperBallX > kTurnX) {
     db->FlipperBallVx = -kSpeed;
+    turned = true;
   }
   if (db->FlipperBallX < -kTurnX) {
     db->FlipperBallVx = kSpeed;
+    turned = true;
   }
   if (db->FlipperBallY > kTurnY) {
     db->FlipperBallVy = -kSpeed;
+    turned = true;
   }
   if (db->FlipperBallY < -kTurnY) {
     db->FlipperBallVy = kSpeed;
+    turned = true;
   }
   db->FlipperBallX += db->FlipperBallVx;
   db->FlipperBallY += db->FlipperBallVy;
   dp->Blit(kBallImage, db->FlipperBallX, db->FlipperBallY);
+  if (turned) {
+    dp->Play(kSoundKnock, db->FlipperBallX, db->FlipperBallY);
+  }
   return Singleton<BallMove>();
 }

@@ -44,6 +44,7 @@ class RocketThrust final : public GameCo {
     db->RocketVy += kHeadings[H].thrustY;
     dp->Blit(kHeadings[H].flameImage, db->RocketX, db->RocketY);
     dp->Blit(kHeadings[H].rocketImage, db->RocketX, db->RocketY);
+    dp->Play(kSoundThruster, db->RocketX, db->RocketY);  // heard exactly while the flame shows
     if (dp->keys[kKeyLeft]) {
       return Singleton<RocketThrust<PreviousHeading(H)>>();
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/asset_files.h"
+#include "platform/audio.h"
 #include "platform/controls.h"
 #include "platform/image_table.h"
 
@@ -19,7 +20,7 @@ constexpr Uint8 kKeyRed = 222, kKeyGreen = 173, kKeyBlue = 190;
 
 }  // namespace
 
-Dp Dp::Init() {
+Dp Dp::Init(bool muted) {
   if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     Crash("SDL could not initialize");
   }
@@ -67,6 +68,7 @@ Dp Dp::Init() {
   for (int image = 0; image < kImageCount; ++image) {
     dp.LoadImage(image, ImagePath(image), root);
   }
+  dp.audio = new Audio(muted);
   return dp;
 }
 

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/sound_table.h"
+
+class Audio;
 class Controls;
 
 // Indices of the key flags: 1 while the key is held.
@@ -26,10 +29,12 @@ struct Dp {
   int32_t cameraY;
   SDL_Texture* canvas;  // the frame, drawn 1:1; null where images go straight to the window
   Controls* controls;   // the keyboard's levels and the open game controllers, behind `keys`
+  Audio* audio;         // the sound device and its mixer; silent when there is no device
 
-  // Starts SDL, opens the window and loads every image; ends the process through Crash on any
-  // failure. Called once, by main.
-  static Dp Init();
+  // Starts SDL, opens the window and loads every image, then the sound, off from the start if
+  // `muted`; ends the process through Crash on any failure but the sound's. Called once, by
+  // main.
+  static Dp Init(bool muted = false);
 
   // Loads one bitmap with its key colour made transparent into textures[image]. The file is
   // read from `root` + `filePath`; the loading line names `filePath` alone.
@@ -38,6 +43,11 @@ struct Dp {
   // Draws image number `image` centred on world point (x, y) as seen from the camera, clipped
   // to the canvas. The one drawing operation of the game.
   void Blit(int image, int x, int y);
+
+  // Plays `sound` in this frame as heard from world point (x, y): balanced left or right by
+  // where the point lies across the canvas, and fading with its distance beyond the canvas's
+  // edge, to nothing two canvas widths out. The one sound operation of the game.
+  void Play(Sound sound, int x, int y);
 
   // The two halves of presenting, called by RefreshScreen around SDL_RenderPresent. The first
   // scales the finished canvas into the window (black wherever the window is not an exact

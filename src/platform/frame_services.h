@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/co.h"
+#include "platform/audio.h"
 #include "platform/controls.h"
 #include "platform/dp.h"
 
@@ -30,6 +31,17 @@ class RefreshScreen final : public Co<Dp*, Rest...> {
     dp->ComposeWindow();
     SDL_RenderPresent(dp->renderer);
     dp->DrawOnCanvas();
+    return this;
+  }
+};
+
+// Hands the frame's sounds to the device right after its picture, so each is heard within the
+// frame that shows its cause.
+template <typename... Rest>
+class PlaySounds final : public Co<Dp*, Rest...> {
+ public:
+  Co<Dp*, Rest...>* Routine(Dp* dp, Rest...) override {
+    dp->audio->Flush();
     return this;
   }
 };
@@ -59,8 +71,8 @@ class Quit final : public Co<Dp*, Rest...> {
 };
 
 // Drains the event queue once a frame, so input lags by at most a frame, then sets the key
-// flags from every source: the arrows and the game controllers. Flags are levels: a press and
-// release between two frames is never seen.
+// flags from every source: the arrows and the game controllers. M turns the sound off and on. Flags
+// are levels: a press and release between two frames is never seen.
 template <typename... Rest>
 class KeyToExit final : public Co<Dp*, Rest...> {
  public:
@@ -107,6 +119,12 @@ class KeyToExit final : public Co<Dp*, Rest...> {
       // The key-down may have gone to another window; releasing it must not touch the
       // arrows, so only the spare flag is cleared.
       dp->controls->SetKeyboard(kKeySpare, false);
+      return false;
+    }
+    if (code == SDLK_m) {
+      if (down && !key.repeat) {
+        dp->audio->ToggleMute();
+      }
       return false;
     }
     const bool enter = code == SDLK_RETURN || code == SDLK_KP_ENTER;

@@ -1,0 +1,48 @@
+// The game's sound on SDL's audio: the output device, the mixer that fills it, and mute. Made
+// by Dp::Init; the actors reach it through Dp::Play and the frame loop through PlaySounds.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/mixer.h"
+
+class Audio {
+ public:
+  // Opens the default output device. Without one (none there, or SDL's audio cannot start) the
+  // game plays on silently, after one line on standard error.
+  explicit Audio(bool muted);
+  ~Audio();
+  Audio(const Audio&) = delete;
+  Audio& operator=(const Audio&) = delete;
+
+  // A sound of this frame at these channel gains; nothing while the sound is off.
+  void Play(Sound sound, float left, float right);
+
+  // Sound off (what plays fades out at once) or back on. The player's M.
+  void ToggleMute();
+  bool Muted() const { return muted_; }
+
+  // Once a frame, right after the present: tops SDL's queue up to a small lead with what the
+  // frame asked for, so that its sounds start within the frame that shows their cause. Nothing
+  // is shared with SDL's audio thread but the queue, which SDL copies into. Queues nothing
+  // while nothing sounds. A device lost during play is let go of, with one line.
+  void Flush();
+
+  // The mixer the frames ask, for tests that render a frame's samples without a device.
+  Mixer& GetMixer() { return mixer_; }
+  bool HasDevice() const { return device_ != 0; }
+
+ private:
+  static SDL_AudioDeviceID Open(int* rate);
+  void Drop(const char* why);
+
+  int rate_ = 0;
+  SDL_AudioDeviceID device_;
+  Mixer mixer_;
+  bool muted_;
+  uint32_t leadFrames_;
+  std::vector<int16_t> chunk_;  // room for a whole lead, made once
+};
