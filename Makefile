@@ -96,10 +96,11 @@ bench: build
 	$(BUILD)/bench/poke_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # Every performance figure of the README: frame cost on both drawing paths against the floor, the
-# collision scan, start-up time, peak memory and CPU at rest of the real game under Xvfb, then
-# the collision scan beside pygame's.
+# collision scan, start-up time, peak memory and CPU at rest of the real game under Xvfb, the
+# sound's cost and delay, then the collision scan beside pygame's.
 figures: build
 	/usr/bin/python3 tools/figures.py $(BUILD)
+	/usr/bin/python3 tools/sound_figures.py $(BUILD)
 	@$(MAKE) --no-print-directory versus-pygame
 
 # The collision scan beside pygame's Mask.overlap on the same masks (pygame comes from Debian,

@@ -1,7 +1,9 @@
 // Preloaded into the game by tools/figures.py to time its presents. The first call of
 // SDL_RenderPresent writes the monotonic clock, in nanoseconds, to the file named by
 // FIRST_FRAME_FILE; with PRESENTS_FILE set, the time of every present is kept and written
-// there, one a line, when the game exits. Every call goes on to SDL's own.
+// there, one a line, when the game exits; with PRESENT_PIXEL="x y" too, each line also holds
+// the colour (0xRRGGBB) of that window pixel in the frame presented. Every call goes on to
+// SDL's own.
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -9,11 +11,15 @@
 #include <ctime>
 
 struct SDL_Renderer;
+struct SDL_Rect {
+  int x, y, w, h;
+};
 
 namespace {
 
 constexpr int kMostPresents = 1 << 16;  // 45 minutes of frames
 long long presents[kMostPresents];
+unsigned pixels[kMostPresents];
 int presentCount = 0;
 
 long long Now() {
@@ -25,7 +31,11 @@ long long Now() {
 void WritePresents() {
   if (FILE* file = std::fopen(std::getenv("PRESENTS_FILE"), "w")) {
     for (int i = 0; i < presentCount; ++i) {
-      std::fprintf(file, "%lld\n", presents[i]);
+      if (std::getenv("PRESENT_PIXEL") != nullptr) {
+        std::fprintf(file, "%lld 0x%06x\n", presents[i], pixels[i] & 0xFFFFFF);
+      } else {
+        std::fprintf(file, "%lld\n", presents[i]);
+      }
     }
     std::fclose(file);
   }
@@ -48,6 +58,14 @@ extern "C" void SDL_RenderPresent(SDL_Renderer* renderer) {
     }
   }
   if (presentCount == 0 || (keepAll && presentCount < kMostPresents)) {
+    if (const char* at = std::getenv("PRESENT_PIXEL")) {
+      using Read = int (*)(SDL_Renderer*, const SDL_Rect*, unsigned, void*, int);
+      static const Read read = reinterpret_cast<Read>(dlsym(RTLD_DEFAULT, "SDL_RenderReadPixels"));
+      SDL_Rect pixel = {0, 0, 1, 1};
+      std::sscanf(at, "%d %d", &pixel.x, &pixel.y);
+      constexpr unsigned kArgb8888 = 0x16362004u;  // SDL_PIXELFORMAT_ARGB8888
+      read(renderer, &pixel, kArgb8888, &pixels[presentCount], 4);
+    }
     presents[presentCount++] = now;
   }
   present(renderer);

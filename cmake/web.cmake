@@ -6,11 +6,20 @@
 # its present, which yields for the screen to refresh) is rewritten for it, which keeps the
 # download small; the loop reaches them only through virtual calls, so the list is by name. The
 # runtime exits with the game, so the page learns that it ended; the JavaScript is minified by
-# the Closure Compiler that scripts/build-web names.
+# the Closure Compiler that scripts/build-web names. The game allocates little, nearly all of it
+# as it starts, so the smaller of emscripten's two allocators serves.
 set(asyncify_only ${PROJECT_SOURCE_DIR}/src/platform/web/asyncify-only.json)
 set(assets ${ROCKET_NATIVE_BUILD}/assets)
+
+# SDL's audio calls two of emscripten's library functions that nothing links in by itself: the
+# helper that resumes an audio context on the player's first gesture, and dynCall. Their names
+# begin with a $, which the link line would have to escape once for CMake and once more for
+# make, so they are read from a file. The page itself resumes the sound on every later gesture
+# and when it is shown again.
+set(library_funcs ${PROJECT_SOURCE_DIR}/src/platform/web/library-funcs.json)
 set(web_options -sASYNCIFY "-sASYNCIFY_ONLY=@${asyncify_only}" --closure=1 -sENVIRONMENT=web
-  -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1)
+  -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${library_funcs}"
+  -sMALLOC=emmalloc)
 
 # A program of the page, on the game's code; the caller says how it gets the 49 images.
 function(add_web_program name source)
@@ -18,7 +27,7 @@ function(add_web_program name source)
   target_link_libraries(${name} PRIVATE rocket_lib)
   set_target_properties(${name} PROPERTIES SUFFIX ".js"
     # The images are read at link time: painted anew, they make a new link.
-    LINK_DEPENDS "${assets}/.stamp;${asyncify_only}")
+    LINK_DEPENDS "${assets}/.stamp;${asyncify_only};${library_funcs}")
 endfunction()
 
 # The page's program, its images preloaded into the page's file system from rocket.data.

@@ -31,6 +31,7 @@ void Frame::Save(const std::string& path) const {
 void Headless::SetUp() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_RENDER_DRIVER", "software", 1);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);  // unless a test named a driver of its own
   dp = Dp::Init();
   db = Db{};
   SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
@@ -215,7 +216,8 @@ std::vector<int16_t> Listen(Dp& dp) {
 
 Peaks PeaksOf(const std::vector<int16_t>& samples, int from, int to) {
   Peaks peaks;
-  const int end = to < 0 ? int(samples.size() / 2) : to;
+  const int frames = int(samples.size() / 2);
+  const int end = to < 0 || to > frames ? frames : to;
   for (int i = from; i < end; ++i) {
     peaks.left = std::max(peaks.left, std::abs(int(samples[2 * size_t(i)])));
     peaks.right = std::max(peaks.right, std::abs(int(samples[2 * size_t(i) + 1])));

@@ -79,8 +79,8 @@ uint32_t CoordinateColour(int x, int y);
 // the mixer's rate, left and right interleaved, without the device.
 std::vector<int16_t> Listen(Dp& dp);
 
-// The loudest sample of each channel, over sample frames [from, to) of `samples` (to the end
-// when `to` is -1).
+// The loudest sample of each channel, over sample frames [from, to) of `samples`, `to` cut
+// at the end (-1 for the end).
 struct Peaks {
   int left = 0, right = 0;
   int Both() const { return left > right ? left : right; }

@@ -68,14 +68,17 @@ void Mixer::FadeOut() {
 }
 
 void Mixer::Start(Sound sound, const Request& request) {
-  // A free voice, or else the one with the least left to give.
-  Voice* slot = &voices_[0];
+  // A free voice, or else the one-shot with the least left to give; a held sound is never cut
+  // short, and there are more voices than held sounds.
+  Voice* slot = nullptr;
   for (Voice& voice : voices_) {
     if (voice.shape == nullptr) {
       slot = &voice;
       break;
     }
-    if (voice.fade < slot->fade || (voice.fade == slot->fade && voice.age > slot->age)) {
+    if (voice.shape->decayMs > 0 &&
+        (slot == nullptr || voice.fade < slot->fade ||
+         (voice.fade == slot->fade && voice.age > slot->age))) {
       slot = &voice;
     }
   }

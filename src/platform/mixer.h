@@ -48,6 +48,7 @@ class Mixer {
     float left = 0, right = 0;
   };
   static constexpr int kVoiceCount = 4;
+  static_assert(kVoiceCount > kSoundCount, "room for every held sound and a one-shot");
 
   void Start(Sound sound, const Request& request);
   float Next(Voice& voice);

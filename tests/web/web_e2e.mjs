@@ -119,6 +119,39 @@ async function open(browser, url, viewport) {
   // A gamepad in the standard layout stands behind the page's Gamepad API from the start; the
   // test moves it, with a new time stamp for each change as a browser gives one.
   await page.evaluateOnNewDocument(markFirstFrame);
+  // Headless Chromium lets every audio context run; this stands in for a browser's rule that a
+  // page's sound starts only in answer to the player: a new context is suspended, and resuming
+  // it works only while the page has the player's activation.
+  await page.evaluateOnNewDocument(() => {
+    window.audioContexts = [];
+    const Native = window.AudioContext;
+    window.AudioContext = window.webkitAudioContext = class extends Native {
+      constructor(...options) {
+        super(...options);
+        super.suspend();
+        window.audioContexts.push(this);
+      }
+      resume() {
+        return navigator.userActivation.isActive ? super.resume()
+          : Promise.reject(new DOMException("no gesture", "NotAllowedError"));
+      }
+    };
+    // What SDL writes into the output, as the loudest sample since the test last asked.
+    window.loudest = 0;
+    const handler = Object.getOwnPropertyDescriptor(ScriptProcessorNode.prototype, "onaudioprocess");
+    Object.defineProperty(ScriptProcessorNode.prototype, "onaudioprocess", {
+      configurable: true,
+      get() { return handler.get.call(this); },
+      set(fill) {
+        handler.set.call(this, fill && ((event) => {
+          fill(event);
+          for (const sample of event.outputBuffer.getChannelData(0)) {
+            window.loudest = Math.max(window.loudest, Math.abs(sample));
+          }
+        }));
+      },
+    });
+  });
   await page.evaluateOnNewDocument(() => {
     window.testPad = { id: "Test pad", index: 0, connected: true, mapping: "standard", timestamp: 1,
                        axes: [0, 0, 0, 0],
@@ -135,6 +168,12 @@ async function open(browser, url, viewport) {
 async function firstFrame(page) {
   await page.waitForFunction(() => window.firstFrameMs !== undefined, { timeout: 30000 });
   page.firstFrameMs = await page.evaluate(() => window.firstFrameMs);
+}
+
+// The states of the page's audio contexts, after what was asked of them has settled.
+async function soundOf(page) {
+  await settle(3);
+  return page.evaluate(() => window.audioContexts.map((context) => context.state).join(","));
 }
 
 // The self-test's two lines, then one loading line per image, in table order.
@@ -227,10 +266,13 @@ try {
   const hull = rest(160, 84);
   check(!same(hull, GLASS) && !same(hull, [0, 0, 0]), `hull above the porthole: ${hull}`);
 
+  const silent = await soundOf(page);
+  check(silent === "suspended", `no sound before the first key: ${silent}`);
   await page.keyboard.down("ArrowRight");
   await settle(2);
   await page.keyboard.up("ArrowRight");
-  await settle(3);
+  const sounding = await soundOf(page);
+  check(sounding === "running", `the sound starts on the first key: ${sounding}`);
   const turned = await shot(page, "turned");
   const changed = centreChanges(rest, turned);
   check(changed > 20 && same(turned(160, 90), GLASS),
@@ -245,6 +287,16 @@ try {
   await tiltStick(0);
   await settle(3);
   const padTurned = await shot(page, "pad-turned");
+  // The sound button presses M for the player, and the page remembers the choice; M itself
+  // turns it back on.
+  const muteState = () => page.evaluate(() => [localStorage.getItem("rocket.muted"),
+    document.getElementById("mute").getAttribute("aria-pressed")].join(" "));
+  await page.click("#mute");
+  const mutedState = await muteState();
+  await page.keyboard.press("m");
+  const unmutedState = await muteState();
+  check(mutedState === "1 true" && unmutedState === "0 false",
+        `the sound button and M: "${mutedState}", then "${unmutedState}"`);
   const padChanged = centreChanges(turned, padTurned);
   check(padChanged > 20 && same(padTurned(160, 90), GLASS),
         `the gamepad's stick turned the rocket back (${padChanged} pixels changed)`);
@@ -264,8 +316,11 @@ try {
   await page.bringToFront();
   await page.keyboard.up("ArrowRight");
 
+  await page.evaluate(() => { window.loudest = 0; });
   await page.keyboard.down("ArrowUp");
   await settle(8);
+  const rumble = await page.evaluate(() => window.loudest);
+  check(rumble > 0.02 && rumble < 1, `the thruster is heard while up is held (${rumble.toFixed(3)})`);
   const burning = await shot(page, "thrust");
   await settle(4);
   const later = await shot(page, "flying");
@@ -382,10 +437,13 @@ try {
   const spot = (id) => [controls[id].x, controls[id].y];
   const phoneRest = await shot(phone, "phone-rest");
   checkCentre(phoneRest, "phone");
+  const phoneSilent = await soundOf(phone);
+  check(phoneSilent === "suspended", `phone: no sound before a tap: ${phoneSilent}`);
   await fingers("touchStart", spot("right"));
   await settle(2);
   await fingers("touchEnd");
-  await settle(3);
+  const phoneSounding = await soundOf(phone);
+  check(phoneSounding === "running", `phone: the sound starts on the first tap: ${phoneSounding}`);
   const tapped = await shot(phone, "phone-turned");
   check(centreChanges(phoneRest, tapped) > 20, "a tap on the right control turns the rocket");
   // A finger that slides off its control lets it go.
