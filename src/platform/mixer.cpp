@@ -76,9 +76,8 @@ void Mixer::Start(Sound sound, const Request& request) {
       slot = &voice;
       break;
     }
-    if (voice.shape->decayMs > 0 &&
-        (slot == nullptr || voice.fade < slot->fade ||
-         (voice.fade == slot->fade && voice.age > slot->age))) {
+    if (voice.shape->decayMs > 0 && (slot == nullptr || voice.fade < slot->fade ||
+                                     (voice.fade == slot->fade && voice.age > slot->age))) {
       slot = &voice;
     }
   }
