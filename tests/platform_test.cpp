@@ -229,7 +229,6 @@ TEST(Sound, WithoutADeviceTheGamePlaysOnSilently) {
     setenv("SDL_DISKAUDIOFILE", "/nonexistent/folder/sound.raw", 1);  // cannot be written
     testing::internal::CaptureStderr();
     testing::internal::CaptureStdout();
-    SDL_Init(SDL_INIT_VIDEO);
     {
       Audio audio(false);
       EXPECT_FALSE(audio.HasDevice()) << driver;
