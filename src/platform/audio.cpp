@@ -38,6 +38,16 @@ void QuietAlsa() {
 void QuietAlsa() {}
 #endif
 
+// The one line the game says about its sound: what went wrong, SDL's reason when it gives one.
+void SayNoSound(const char* what, const char* then) {
+  const char* reason = SDL_GetError();
+  if (*reason != '\0') {
+    std::fprintf(stderr, "rocket: %s (%s); %s\n", what, reason, then);
+  } else {
+    std::fprintf(stderr, "rocket: %s; %s\n", what, then);
+  }
+}
+
 }  // namespace
 
 Audio::Audio(bool muted)
@@ -57,7 +67,7 @@ SDL_AudioDeviceID Audio::Open(int* rate) {
   *rate = kRate;
   QuietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    std::fprintf(stderr, "rocket: no sound (%s); playing on without it\n", SDL_GetError());
+    SayNoSound("no sound", "playing on without it");
     return 0;
   }
   SDL_AudioSpec want{};
@@ -71,7 +81,7 @@ SDL_AudioDeviceID Audio::Open(int* rate) {
   const SDL_AudioDeviceID device = SDL_OpenAudioDevice(
       nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
   if (device == 0) {
-    std::fprintf(stderr, "rocket: no sound (%s); playing on without it\n", SDL_GetError());
+    SayNoSound("no sound", "playing on without it");
     return 0;
   }
   *rate = have.freq;
@@ -80,7 +90,7 @@ SDL_AudioDeviceID Audio::Open(int* rate) {
 }
 
 void Audio::Drop(const char* why) {
-  std::fprintf(stderr, "rocket: %s (%s); playing on without sound\n", why, SDL_GetError());
+  SayNoSound(why, "playing on without sound");
   SDL_CloseAudioDevice(device_);
   device_ = 0;
 }
