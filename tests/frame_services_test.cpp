@@ -260,6 +260,7 @@ TEST_F(KeyToExitTest, MTurnsTheSoundOffAndOnAndTouchesNoFlag) {
   dp.Play(kSoundThruster, 0, 0);
   const std::vector<int16_t> fading = Listen(dp);
   EXPECT_GT(PeaksOf(fading, 0, 1).Both(), 0) << "no step to silence";
+  EXPECT_GT(PeaksOf(fading, 3 * ms, 4 * ms).Both(), 0) << "the fade is cut short";
   EXPECT_EQ(PeaksOf(fading, 5 * ms).Both(), 0) << "silent within 5 ms";
   for (const bool repeat : {true, false}) {
     PushKey(repeat ? SDL_KEYDOWN : SDL_KEYUP, SDLK_m, KMOD_NONE, repeat);
