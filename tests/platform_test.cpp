@@ -252,7 +252,8 @@ TEST_F(PlatformTest, SoundsPlayingAtOnceNeverReachFullScale) {
   EXPECT_GT(loudest, 32767 / 3) << "the test played something loud";
 }
 
-// With no sound device the game plays on, silently, after one line on standard error.
+// With no sound device, or one lost during play, the game plays on silently after one line on
+// standard error.
 TEST(Sound, WithoutADeviceTheGamePlaysOnSilently) {
   for (const char* driver : {"nonexistent", "disk"}) {
     setenv("SDL_AUDIODRIVER", driver, 1);
@@ -272,5 +273,23 @@ TEST(Sound, WithoutADeviceTheGamePlaysOnSilently) {
     EXPECT_EQ(said.rfind("rocket: no sound (", 0), 0u) << driver << ": " << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << driver << ": " << said;
   }
+  // A device lost during play (here SDL's audio stops under the game): one line, then silence.
   setenv("SDL_AUDIODRIVER", "dummy", 1);
+  testing::internal::CaptureStderr();
+  {
+    Audio audio(false);
+    ASSERT_TRUE(audio.HasDevice());
+    audio.Play(kSoundKnock, 1, 1);
+    audio.Flush();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    for (int frame = 0; frame < 3; ++frame) {
+      audio.Play(kSoundThruster, 1, 1);
+      audio.Flush();
+    }
+    EXPECT_FALSE(audio.HasDevice());
+  }
+  SDL_Quit();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.rfind("rocket: the sound device was lost", 0), 0u) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
