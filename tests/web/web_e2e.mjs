@@ -312,6 +312,10 @@ try {
   const stillAway = await shot(page, "focus-lost-later");
   check(centreChanges(away, stillAway) === 0,
         "losing the focus with the right arrow held stops the turn");
+  const hidden = await page.evaluate(() => document.visibilityState);
+  const hiddenSound = await soundOf(page);
+  check(hidden !== "hidden" || hiddenSound === "suspended",
+        `a hidden page is silent (${hidden}: ${hiddenSound})`);
   await other.close();
   await page.bringToFront();
   await page.keyboard.up("ArrowRight");
@@ -320,7 +324,8 @@ try {
   await page.keyboard.down("ArrowUp");
   await settle(8);
   const rumble = await page.evaluate(() => window.loudest);
-  check(rumble > 0.02 && rumble < 1, `the thruster is heard while up is held (${rumble.toFixed(3)})`);
+  check(rumble > 0.02 && rumble < 1,
+        `shown again, the thruster is heard while up is held (${rumble.toFixed(3)})`);
   const burning = await shot(page, "thrust");
   await settle(4);
   const later = await shot(page, "flying");
