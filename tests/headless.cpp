@@ -186,7 +186,18 @@ int SDL_RenderCopy(SDL_Renderer* renderer, SDL_Texture* texture, const SDL_Rect*
   return next(renderer, texture, source, destination);
 }
 
+SDL_Renderer* SDL_CreateRenderer(SDL_Window* window, int index, Uint32 flags) {
+  static const auto next = Next<SDL_Renderer* (*)(SDL_Window*, int, Uint32)>("SDL_CreateRenderer");
+  if (refuseSoftwareRenderer && (flags & SDL_RENDERER_SOFTWARE) != 0) {
+    SDL_SetError("no software renderer either");
+    return nullptr;
+  }
+  return next(window, index, flags);
+}
+
 }  // extern "C"
+
+bool refuseSoftwareRenderer = false;
 
 uint32_t CoordinateColour(int x, int y) {
   const uint32_t blue = 0x80 | ((x >> 8) << 4) | (y >> 8);

@@ -70,6 +70,10 @@ class CallLog {
   std::string calls_;
 };
 
+// While true, SDL_CreateRenderer refuses to make a software renderer, as on a window nothing can
+// draw on at all (the test binaries stand in for that call too).
+extern bool refuseSoftwareRenderer;
+
 // A texture whose every pixel tells where it came from: red and green hold x and y (low bytes),
 // blue their high bits with the top bit set, so no texel is black.
 SDL_Texture* CoordinateTexture(SDL_Renderer* renderer, int w, int h);

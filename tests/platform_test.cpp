@@ -1,5 +1,6 @@
 // The platform object headless: start-up state, the image table, keying and camera drawing.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -165,6 +166,39 @@ TEST_F(PlatformTest, MovingTheCameraRightMovesImagesLeft) {
   dp.cameraX = -30;
   dp.cameraY = 40;
   ExpectBlit(dp, 5, 4, 10, 20, {0, 0, 5, 4}, {198, 68, 5, 4});
+}
+
+// Without an accelerated renderer (the dummy driver has none unless one is named) the game
+// draws in software, the same picture; with no renderer of any kind it stops as it always did,
+// with the first reason.
+TEST_F(PlatformTest, WithoutAnAcceleratedRendererTheGameDrawsTheSamePictureInSoftware) {
+  const auto picture = [this] {
+    SDL_RenderClear(dp.renderer);
+    dp.Blit(14, 0, 0);
+    dp.Blit(12, 100, 60);
+    dp.ComposeWindow();
+    return Frame(dp.renderer).Pixels();
+  };
+  const std::vector<uint32_t> named = picture();
+  Release(dp);
+  unsetenv("SDL_RENDER_DRIVER");
+  dp = Dp::Init();
+  setenv("SDL_RENDER_DRIVER", "software", 1);
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(dp.renderer, &info);
+  EXPECT_STREQ(info.name, "software");
+  EXPECT_TRUE(picture() == named);
+
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);  // the error line goes to standard output, where the game keeps its log
+        unsetenv("SDL_RENDER_DRIVER");
+        refuseSoftwareRenderer = true;
+        Dp::Init();
+      },
+      ::testing::ExitedWithCode(1),
+      "error : Renderer could not be created ! Couldn't find matching render driver \n");
 }
 
 // A sound is balanced by where its point lies across the canvas, as seen from the camera, and

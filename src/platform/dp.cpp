@@ -43,7 +43,14 @@ Dp Dp::Init(bool muted) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
   if (renderer == nullptr) {
-    Crash("Renderer could not be created");
+    // No GPU, or a browser that lends the page no WebGL: SDL draws the same picture itself.
+    // Should that fail too, the reason given is the first one, as it always was.
+    const std::string reason = SDL_GetError();
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer == nullptr) {
+      SDL_SetError("%s", reason.c_str());
+      Crash("Renderer could not be created");
+    }
   }
   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 0);
   SDL_RenderSetIntegerScale(renderer, SDL_TRUE);

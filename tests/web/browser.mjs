@@ -32,10 +32,14 @@ export function launch(args = [], options = {}) {
 }
 
 // Run in a page before its scripts (evaluateOnNewDocument): the first frame is the first WebGL
-// draw after the page started loading, kept in window.firstFrameMs.
+// draw after the page started loading, or on a page without WebGL the first picture SDL puts on
+// the canvas in 2D, kept in window.firstFrameMs.
 export function markFirstFrame() {
-  for (const context of [WebGLRenderingContext, WebGL2RenderingContext]) {
-    for (const name of ["drawArrays", "drawElements"]) {
+  const marks = [[window.WebGLRenderingContext, ["drawArrays", "drawElements"]],
+                 [window.WebGL2RenderingContext, ["drawArrays", "drawElements"]],
+                 [window.CanvasRenderingContext2D, ["putImageData"]]];
+  for (const [context, names] of marks) {
+    for (const name of context ? names : []) {
       const draw = context.prototype[name];
       context.prototype[name] = function (...args) {
         window.firstFrameMs ??= performance.now();

@@ -485,6 +485,36 @@ try {
         `a cancelled touch lets go of both controls (flame ${flame(cancelled)}, ${turning} ` +
         "rocket pixels changed)");
 
+  // A browser that lends the page no WebGL: the game draws in software on a plain canvas, and
+  // plays the same.
+  const plain = await launch(["--disable-webgl"]);
+  try {
+    const flat = await open(plain, url, desktop);
+    await settle(25);
+    checkLines(flat.lines, "no WebGL");
+    const flatRest = await shot(flat, "no-webgl-rest");
+    checkCentre(flatRest, "no WebGL, at rest");
+    await flat.keyboard.down("ArrowRight");
+    await settle(2);
+    await flat.keyboard.up("ArrowRight");
+    await settle(3);
+    const flatTurned = await shot(flat, "no-webgl-turned");
+    check(centreChanges(flatRest, flatTurned) > 20, "no WebGL: the right arrow turns the rocket");
+    await flat.keyboard.down("ArrowUp");
+    await settle(8);
+    const flatBurning = await shot(flat, "no-webgl-thrust");
+    await flat.keyboard.up("ArrowUp");
+    check(flame(flatBurning) > 5, `no WebGL: holding up shows the flame (${flame(flatBurning)})`);
+    await flat.keyboard.press("Escape");
+    await flat.waitForFunction(() => document.getElementById("status").textContent.includes("ended"),
+                               { timeout: 10000 }).catch(() => {});
+    const flatStatus = await flat.$eval("#status", (element) => element.textContent);
+    check(flatStatus === "The game has ended. Reload the page to play again.",
+          `no WebGL, after Escape: "${flatStatus}"`);
+  } finally {
+    await plain.close();
+  }
+
   writeFileSync(join(shots, "web-first-frame-ms.txt"), `${firstFrameMs.toFixed(0)}\n`);
   console.log(`page load to first frame: ${firstFrameMs.toFixed(0)} ms`);
 } finally {
