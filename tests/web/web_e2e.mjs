@@ -494,8 +494,10 @@ try {
     checkLines(flat.lines, "no WebGL");
     const flatRest = await shot(flat, "no-webgl-rest");
     checkCentre(flatRest, "no WebGL, at rest");
+    // Held for a few frames: a press and release within one frame is never seen, and a frame
+    // drawn in software on a busy machine can take longer than the WebGL one.
     await flat.keyboard.down("ArrowRight");
-    await settle(2);
+    await settle(5);
     await flat.keyboard.up("ArrowRight");
     await settle(3);
     const flatTurned = await shot(flat, "no-webgl-turned");
