@@ -41,9 +41,10 @@ web-figures: build
 	@JOBS=$(JOBS) scripts/build-web $(WEB) $(BUILD) rocket_floor
 	node tools/web_figures.mjs $(WEB)
 
-# The site played in headless Chromium, driven by puppeteer-core (tests/web).
+# The site played in headless Chromium, driven by puppeteer-core (tests/web), then its basics in
+# Chromium without WebGL and in Firefox, on a display of its own (Xvfb) and headless.
 web-test: web
-	node tests/web/web_e2e.mjs $(WEB)/site $(BUILD)/assets
+	xvfb-run -a -s "-screen 0 1600x1000x24" node tests/web/web_e2e.mjs $(WEB)/site $(BUILD)/assets
 
 # The game for 64-bit Windows, cross-built with mingw-w64: $(WINDOWS)/rocket-<version>-windows-x64.zip.
 windows: build

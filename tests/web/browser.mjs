@@ -1,5 +1,6 @@
 // What the browser test and the web figures (tools/web_figures.mjs) share: a loopback server for
-// a folder, Chromium as this machine can run it, and the mark of a page's first frame.
+// a folder, Chromium and Firefox as this machine can run them, and the mark of a page's first
+// frame.
 import { spawn } from "node:child_process";
 import puppeteer from "puppeteer-core";
 
@@ -29,6 +30,12 @@ export function launch(args = [], options = {}) {
            "--disable-quic", "--no-first-run", ...args],
     ...options,
   });
+}
+
+// Debian's Firefox ESR, driven through WebDriver BiDi: on the display in DISPLAY, where it has
+// WebGL, or headless, where it has none on this machine.
+export function launchFirefox(headless) {
+  return puppeteer.launch({ browser: "firefox", executablePath: "/usr/bin/firefox-esr", headless });
 }
 
 // Run in a page before its scripts (evaluateOnNewDocument): the first frame is the first WebGL

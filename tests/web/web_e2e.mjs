@@ -4,7 +4,9 @@
 // quits with Escape. Then it checks the download against its budget, the canvas's fit on a
 // laptop's, a desktop's and phones' screens, the web app manifest, play with the network off
 // (before and after a rebuild), opened as a file and from an insecure origin, and touch
-// controls on a phone held sideways. Screenshots stay beside the site.
+// controls on a phone held sideways. Then the basics again in Chromium without WebGL and in
+// Firefox (run it under a display, xvfb-run say, for the Firefox that has WebGL) and headless
+// Firefox. Screenshots stay beside the site.
 import { execFileSync } from "node:child_process";
 import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync }
   from "node:fs";
@@ -12,7 +14,7 @@ import { tmpdir } from "node:os";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
 import { gzipSync, inflateSync } from "node:zlib";
-import { launch, markFirstFrame, serve } from "./browser.mjs";
+import { launch, launchFirefox, markFirstFrame, serve } from "./browser.mjs";
 
 const [builtSite, assets] = process.argv.slice(2);
 const root = join(dirname(fileURLToPath(import.meta.url)), "..", "..");
@@ -128,6 +130,37 @@ function differingBesidesTheBall(a, b) {
     }
   }
   return count;
+}
+
+// The game's basics in `page`, a browser other than the main one: its lines, the frame at rest
+// as the reference shows it (pixel for pixel, but for the ball), a turn, the flame and Escape.
+async function playsTheBasics(page, engine, name, reference) {
+  await settle(25);
+  checkLines(page.lines, engine);
+  const rest = await shot(page, `${name}-rest`);
+  checkCentre(rest, `${engine}, at rest`);
+  const unlike = differingBesidesTheBall(reference, rest);
+  check(unlike === 0, `${engine}: the frame at rest is Chromium's with WebGL, pixel for pixel, ` +
+                      `but for the ball (${unlike} pixels differ)`);
+  // Held for a few frames: a press and release within one frame is never seen, and a frame
+  // drawn in software on a busy machine can take longer than one drawn with WebGL.
+  await page.keyboard.down("ArrowRight");
+  await settle(5);
+  await page.keyboard.up("ArrowRight");
+  await settle(3);
+  const turned = await shot(page, `${name}-turned`);
+  check(centreChanges(rest, turned) > 20, `${engine}: the right arrow turns the rocket`);
+  await page.keyboard.down("ArrowUp");
+  await settle(8);
+  const burning = await shot(page, `${name}-thrust`);
+  await page.keyboard.up("ArrowUp");
+  check(flame(burning) > 5, `${engine}: holding up shows the flame (${flame(burning)})`);
+  await page.keyboard.press("Escape");
+  await page.waitForFunction(() => document.getElementById("status").textContent.includes("ended"),
+                             { timeout: 10000 }).catch(() => {});
+  const status = await page.$eval("#status", (element) => element.textContent);
+  check(status === "The game has ended. Reload the page to play again.",
+        `${engine}, after Escape: "${status}"`);
 }
 
 // Starts the game in a new page of `browser` with the given viewport and waits for its first
@@ -509,39 +542,19 @@ try {
         `a cancelled touch lets go of both controls (flame ${flame(cancelled)}, ${turning} ` +
         "rocket pixels changed)");
 
-  // A browser that lends the page no WebGL: the game draws in software on a plain canvas, and
-  // plays the same.
-  const plain = await launch(["--disable-webgl"]);
-  try {
-    const flat = await open(plain, url, desktop);
-    await settle(25);
-    checkLines(flat.lines, "no WebGL");
-    const flatRest = await shot(flat, "no-webgl-rest");
-    checkCentre(flatRest, "no WebGL, at rest");
-    const unlike = differingBesidesTheBall(rest, flatRest);
-    check(unlike === 0, `no WebGL: the frame at rest is the WebGL page's, pixel for pixel, but ` +
-                        `for the ball (${unlike} pixels differ)`);
-    // Held for a few frames: a press and release within one frame is never seen, and a frame
-    // drawn in software on a busy machine can take longer than the WebGL one.
-    await flat.keyboard.down("ArrowRight");
-    await settle(5);
-    await flat.keyboard.up("ArrowRight");
-    await settle(3);
-    const flatTurned = await shot(flat, "no-webgl-turned");
-    check(centreChanges(flatRest, flatTurned) > 20, "no WebGL: the right arrow turns the rocket");
-    await flat.keyboard.down("ArrowUp");
-    await settle(8);
-    const flatBurning = await shot(flat, "no-webgl-thrust");
-    await flat.keyboard.up("ArrowUp");
-    check(flame(flatBurning) > 5, `no WebGL: holding up shows the flame (${flame(flatBurning)})`);
-    await flat.keyboard.press("Escape");
-    await flat.waitForFunction(() => document.getElementById("status").textContent.includes("ended"),
-                               { timeout: 10000 }).catch(() => {});
-    const flatStatus = await flat.$eval("#status", (element) => element.textContent);
-    check(flatStatus === "The game has ended. Reload the page to play again.",
-          `no WebGL, after Escape: "${flatStatus}"`);
-  } finally {
-    await plain.close();
+  // The page in other browsers, and in browsers that lend it no WebGL (where the game draws in
+  // software on a plain canvas): Chromium without WebGL, Firefox on a display (with WebGL) and
+  // headless Firefox (without). The same checks for each.
+  const others = [["no WebGL", "no-webgl", () => launch(["--disable-webgl"])],
+                  ["Firefox", "firefox", () => launchFirefox(false)],
+                  ["headless Firefox", "firefox-headless", () => launchFirefox(true)]];
+  for (const [engine, name, start] of others) {
+    const other = await start();
+    try {
+      await playsTheBasics(await open(other, url, desktop), engine, name, rest);
+    } finally {
+      await other.close();
+    }
   }
 
   writeFileSync(join(shots, "web-first-frame-ms.txt"), `${firstFrameMs.toFixed(0)}\n`);
