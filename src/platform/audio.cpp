@@ -12,12 +12,18 @@ namespace {
 constexpr int kRate = 48000;
 constexpr int kChannels = 2;
 constexpr uint32_t kFrameBytes = kChannels * sizeof(int16_t);
-// SDL's buffer, about 11 ms at 48 kHz: small, so a sound is heard soon after it is queued.
-constexpr Uint16 kDeviceFrames = 512;
 // The queue is topped up to this after each present. A frame takes 41 ms and a little more, so
 // this covers one late frame before the device runs dry, and a new sound waits behind no more
-// than about 25 ms of older ones.
+// than about 25 ms of older ones. SDL's buffer, about 11 ms at 48 kHz, is small, so a sound is
+// heard soon after it is queued. A page fills its buffer on the page's own thread, between the
+// frames, so there it is twice as large, and the lead longer by as much.
+#ifdef __EMSCRIPTEN__
+constexpr Uint16 kDeviceFrames = 1024;
+constexpr int kLeadMs = 77;
+#else
+constexpr Uint16 kDeviceFrames = 512;
 constexpr int kLeadMs = 66;
+#endif
 
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
 void Silent(const char*, int, const char*, int, const char*, ...) {}
