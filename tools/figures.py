@@ -13,7 +13,7 @@ import sys
 import tempfile
 import time
 
-from xsession import XSession, wait_exit
+from xsession import XSession, cpu_seconds, wait_exit
 
 build = os.path.abspath(sys.argv[1])
 runs = int(os.environ.get("FIGURE_RUNS", "5"))
@@ -118,13 +118,6 @@ configs = [("Mesa GL", "opengl", None), ("Mesa GL", "opengl", no_target),
            ("software", "software", None), ("software", "software", no_target),
            ("Mesa GL", "opengl", pad)]
 usage = {config: [] for config in configs}
-
-
-def cpu_seconds(pid):
-    """CPU time of all the game's threads (SDL's and Mesa's among them), to the nanosecond."""
-    tasks = f"/proc/{pid}/task"
-    return sum(int(open(f"{tasks}/{task}/schedstat").read().split()[0])
-               for task in os.listdir(tasks)) / 1e9
 
 
 def at_rest(x, env, keys=()):

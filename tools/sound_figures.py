@@ -11,19 +11,13 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import XSession, wait_exit
+from xsession import XSession, cpu_seconds, wait_exit
 
 build = os.path.abspath(sys.argv[1])
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 game = os.path.join(build, "rocket")
 probe = os.path.join(build, "bench", "libpresent_probe.so")
 FRAME_BYTES = 4  # 16-bit stereo
-
-
-def cpu_seconds(pid):
-    tasks = f"/proc/{pid}/task"
-    return sum(int(open(f"{tasks}/{task}/schedstat").read().split()[0])
-               for task in os.listdir(tasks)) / 1e9
 
 
 def launch(x, scratch, args=()):

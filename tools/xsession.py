@@ -112,6 +112,13 @@ def wait_exit(process, timeout=10):
         return None
 
 
+def cpu_seconds(pid):
+    """CPU time of all of a process's threads (SDL's and Mesa's among them), to the nanosecond."""
+    tasks = f"/proc/{pid}/task"
+    return sum(int(open(f"{tasks}/{task}/schedstat").read().split()[0])
+               for task in os.listdir(tasks)) / 1e9
+
+
 def settle(frames=4):
     """Gives the game a few of its ~24 frames a second."""
     time.sleep(frames * 0.045)

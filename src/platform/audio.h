@@ -39,7 +39,7 @@ class Audio {
   static SDL_AudioDeviceID Open(int* rate);
   void Drop(const char* why);
 
-  int rate_ = 0;
+  int rate_ = 0;  // before device_: Open sets it, then the mixer is made at it
   SDL_AudioDeviceID device_;
   Mixer mixer_;
   bool muted_;
