@@ -227,6 +227,11 @@ TEST_F(PlatformTest, PlayBalancesBySideAndFadesWithDistanceFromTheView) {
   EXPECT_EQ(inside.left, centre.left) << "anywhere on the canvas is as near as its centre";
   dp.audio->GetMixer().Ask(kSoundKnock, 0.70710678f, 0.70710678f);  // full gain, balanced
   EXPECT_NEAR(PeaksOf(Listen(dp)).left, centre.left, 1) << "the centre is heard at full gain";
+  for (int frame = 0; frame < 3; ++frame) {
+    Listen(dp);
+  }
+  dp.Play(kSoundKnock, 1000 + 600, -50);  // two in one frame: one knock, as loud as the louder
+  EXPECT_EQ(knock(1000, -50).left, centre.left);
   int last = INT_MAX;
   for (int beyond : {0, 40, 160, 320, 600}) {  // leaving the view to the right
     const int heard = knock(1000 + 160 + beyond, -50).Both();
