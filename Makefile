@@ -23,7 +23,7 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 # Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, a bounded
-# fuzzing run of the record reader, the game in a web page in headless Chromium, and the Windows
+# fuzzing run of the record reader, the game in a web page in Chromium, Firefox and WebKit, and the Windows
 # build under Wine.
 test: check sanitize fuzz web-test windows-test
 
@@ -41,10 +41,11 @@ web-figures: build
 	@JOBS=$(JOBS) scripts/build-web $(WEB) $(BUILD) rocket_floor
 	node tools/web_figures.mjs $(WEB)
 
-# The site played in headless Chromium, driven by puppeteer-core (tests/web), then its basics in
-# Chromium without WebGL and in Firefox, on a display of its own (Xvfb) and headless.
+# The site played in the three browser engines (tests/web): Chromium headless, Firefox and WebKit
+# on a display of their own (Xvfb); then its basics on pages without WebGL (Chromium with WebGL
+# off, headless Firefox).
 web-test: web
-	xvfb-run -a -s "-screen 0 1600x1000x24" node tests/web/web_e2e.mjs $(WEB)/site $(BUILD)/assets
+	xvfb-run -a -s "-screen 0 2048x1200x24" node tests/web/web_e2e.mjs $(WEB)/site $(BUILD)/assets
 
 # The game for 64-bit Windows, cross-built with mingw-w64: $(WINDOWS)/rocket-<version>-windows-x64.zip.
 windows: build
