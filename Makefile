@@ -23,8 +23,8 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 # Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, a bounded
-# fuzzing run of the record reader, the game in a web page in Chromium, Firefox and WebKit, and the Windows
-# build under Wine.
+# fuzzing run of the record reader, the game in a web page in Chromium, Firefox and WebKit, and
+# the Windows build under Wine.
 test: check sanitize fuzz web-test windows-test
 
 # The game for browsers: a static site in $(WEB)/site, from the same sources.
@@ -39,7 +39,7 @@ serve-web: web
 # The web page's figures: bytes served, and the first frame beside a floor page's.
 web-figures: build
 	@JOBS=$(JOBS) scripts/build-web $(WEB) $(BUILD) rocket_floor
-	node tools/web_figures.mjs $(WEB)
+	xvfb-run -a -s "-screen 0 2048x1200x24" node tools/web_figures.mjs $(WEB)
 
 # The site played in the three browser engines (tests/web): Chromium headless, Firefox and WebKit
 # on a display of their own (Xvfb); then its basics on pages without WebGL (Chromium with WebGL

@@ -118,6 +118,7 @@ configs = [("Mesa GL", "opengl", None), ("Mesa GL", "opengl", no_target),
            ("software", "software", None), ("software", "software", no_target),
            ("Mesa GL", "opengl", pad)]
 usage = {config: [] for config in configs}
+paces = {config: [] for config in configs}
 
 
 def at_rest(x, env, keys=()):
@@ -148,7 +149,9 @@ with XSession() as x:
             env = {"SDL_RENDER_DRIVER": driver}
             if preload:
                 env["LD_PRELOAD"] = preload
-            usage[config].append(at_rest(x, env)[0])
+            share, rate = at_rest(x, env)
+            usage[config].append(share)
+            paces[config].append(rate)
 print()
 print("| CPU at rest under Xvfb, share of one core | composed on the canvas | "
       "each image scaled into the window | canvas / straight |")
@@ -157,6 +160,15 @@ for name, driver, _ in configs[0:4:2]:
     on_canvas = statistics.median(usage[(name, driver, None)])
     scaled = statistics.median(usage[(name, driver, no_target)])
     print(f"| {name} renderer | {on_canvas:.1f}% | {scaled:.1f}% | {on_canvas / scaled:.2f} |")
+# The path a machine without an accelerated renderer takes, beside the accelerated one.
+gl, soft = (statistics.median(usage[c]) for c in (configs[0], configs[2]))
+print()
+print("| The game on the canvas under Xvfb | CPU, share of one core | frames per second |")
+print("|---|---|---|")
+for name, config in (("Mesa GL (accelerated)", configs[0]), ("software", configs[2])):
+    print(f"| {name} | {statistics.median(usage[config]):.1f}% | "
+          f"{statistics.median(paces[config]):.1f} |")
+print(f"| software / accelerated | {soft / gl:.2f} | |")
 without, with_pad = (statistics.median(usage[c]) for c in (configs[0], configs[4]))
 print()
 print("| CPU at rest under Xvfb, Mesa GL, share of one core | median |")

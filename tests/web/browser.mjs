@@ -232,14 +232,28 @@ export function preload() {
   }
   window.addEventListener("error", (event) => window.testErrors.push(String(event.message)));
 
+  // A draw into the page's own picture (WebGL's default framebuffer, or the 2D canvas) is a
+  // frame presented; window.presents counts them.
+  window.presents = 0;
   const marks = [[window.WebGLRenderingContext, ["drawArrays", "drawElements"]],
                  [window.WebGL2RenderingContext, ["drawArrays", "drawElements"]],
                  [window.CanvasRenderingContext2D, ["putImageData"]]];
   for (const [context, names] of marks) {
-    for (const name of context ? names : []) {
+    if (!context) {
+      continue;
+    }
+    const bind = context.prototype.bindFramebuffer;
+    if (bind) {
+      context.prototype.bindFramebuffer = function (target, framebuffer) {
+        this.testOffscreen = framebuffer !== null;
+        return bind.call(this, target, framebuffer);
+      };
+    }
+    for (const name of names) {
       const draw = context.prototype[name];
       context.prototype[name] = function (...args) {
         window.firstFrameMs ??= performance.now();
+        window.presents += !this.testOffscreen;
         return draw.apply(this, args);
       };
     }
