@@ -3,9 +3,10 @@
 BUILD ?= build
 WEB ?= build-web
 WINDOWS ?= build-windows
+RELEASE ?= build-release
 JOBS ?= 2
 
-.PHONY: run test check sanitize fuzz web-test web-figures windows windows-test windows-figures bench figures versus-pygame build setup preview screenshot masks package web serve-web
+.PHONY: release reprotest run test check sanitize fuzz web-test web-figures windows windows-test windows-figures bench figures versus-pygame build setup preview screenshot masks package web serve-web
 
 setup:
 	@scripts/setup
@@ -26,6 +27,18 @@ package: build
 # fuzzing run of the record reader, the game in a web page in Chromium, Firefox and WebKit, and
 # the Windows build under Wine.
 test: check sanitize fuzz web-test windows-test
+
+# Every download of a release, from the commit checked out: $(RELEASE)/release holds the .deb, the
+# Windows zip, the site as a zip, the source tarball and SHA256SUMS. It stops on a tree with
+# uncommitted changes unless DIRTY=1.
+release: setup
+	@JOBS=$(JOBS) ROCKET_RELEASE_DIRTY=$(DIRTY) scripts/release $(RELEASE)
+
+# make release twice under reprotest (another folder, time, umask, time zone, locale and home),
+# every file compared; diffoscope's report of a difference stays in $(RELEASE)/reprotest/store.
+# Not part of make test: two releases take longer than the rest of the tests together.
+reprotest: setup
+	@JOBS=$(JOBS) scripts/reprotest $(RELEASE)
 
 # The game for browsers: a static site in $(WEB)/site, from the same sources.
 web: build

@@ -12,15 +12,14 @@ add_executable(rocket WIN32 src/core/main.cpp ${CMAKE_BINARY_DIR}/rocket.rc)
 target_link_libraries(rocket PRIVATE SDL2::SDL2main rocket_lib)
 # Nothing to install beside the exe: libgcc, libstdc++ and winpthread linked in; symbols
 # stripped.
-target_link_options(rocket PRIVATE -static -s)
+# No link time in the PE header, so that every build of one commit is the same exe.
+target_link_options(rocket PRIVATE -static -s -Wl,--no-insert-timestamp)
 
-# make windows: a zip a player unpacks and double-clicks. Text files get Windows line ends.
+# make windows: what scripts/build-windows zips for a player to unpack and double-click. Text
+# files get Windows line ends.
 configure_file(${PROJECT_SOURCE_DIR}/dist/windows/README.txt.in ${CMAKE_BINARY_DIR}/README.txt
   @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 install(TARGETS rocket RUNTIME DESTINATION .)
 install(DIRECTORY ${ROCKET_NATIVE_BUILD}/assets/ DESTINATION assets FILES_MATCHING PATTERN "*.bmp")
 install(FILES ${CMAKE_BINARY_DIR}/README.txt ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_FILE_NAME rocket-${PROJECT_VERSION}-windows-x64)
-include(CPack)

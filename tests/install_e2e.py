@@ -114,6 +114,11 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     images = os.listdir(os.path.join(usr, "share", "rocket", "assets"))
     check(len(images) == 49, f"usr/share/rocket/assets holds {len(images)} images")
     documents(usr, "package")
+    # Hardened as Debian's own packages: every check of hardening-check passes on the program.
+    hardening = subprocess.run(["hardening-check", os.path.join(usr, "games", "rocket")],
+                               capture_output=True, text=True)
+    check(hardening.returncode == 0 and ": no" not in hardening.stdout,
+          "hardening-check passes on usr/games/rocket:" + hardening.stdout.split(":", 1)[1].rstrip())
     # Info tags are advice; errors, warnings and even overrides would mean the package is wrong.
     silent("lintian", "lintian", "--fail-on", "error,warning", "--tag-display-limit", "0", deb)
     plays(x, os.path.join(usr, "games", "rocket"), elsewhere, "unpacked package")

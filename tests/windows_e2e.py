@@ -72,6 +72,17 @@ with tempfile.TemporaryDirectory() as scratch:
             if l.strip().startswith("DLL Name:")}
     check(dlls and dlls <= SYSTEM_DLLS, f"imports only system DLLs: {sorted(dlls)}")
     check("(Windows GUI)" in headers, "built for the GUI subsystem: no console window")
+    # Loaded anywhere in the 64-bit address space, its data never executed, and no link time
+    # stamped in (so that every build of a commit is the same exe).
+    flags = int(next(l.split()[1] for l in headers.splitlines()
+                     if l.startswith("DllCharacteristics")), 16)
+    with open(exe, "rb") as pe:
+        image = pe.read(4096)
+    coff = int.from_bytes(image[0x3C:0x40], "little") + 4  # past "PE\0\0"
+    stamp = int.from_bytes(image[coff + 4:coff + 8], "little")
+    check(flags & 0x160 == 0x160, f"DLL characteristics {flags:#06x}: high-entropy ASLR (0x20), "
+          "ASLR (0x40), NX (0x100)")
+    check(stamp == 0, f"no link time in the PE header: {stamp}")
 
     elsewhere = os.path.join(scratch, "elsewhere")
     os.mkdir(elsewhere)

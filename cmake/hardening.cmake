@@ -1,0 +1,62 @@
+# The program is hardened as Debian hardens its packages: the flags of dpkg-buildflags with
+# hardening=+all, so they follow Debian's policy wherever the build runs on Debian. Only the
+# hardening flags are taken; optimisation and debug information stay the build type's. Left
+# out where the sanitizers instrument the same calls (the sanitized suite and the fuzz target).
+# Included by the top-level CMakeLists for native Linux builds.
+include(CheckCXXCompilerFlag)
+
+set(hardening_compile "")
+set(hardening_link "")
+find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+if(DPKG_BUILDFLAGS)
+  foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+              ${DPKG_BUILDFLAGS} --get ${kind}
+      OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE)
+    separate_arguments(flags UNIX_COMMAND "${flags}")
+    list(FILTER flags INCLUDE REGEX
+         "^(-fstack-protector|-fstack-clash-protection|-fcf-protection|-D_FORTIFY_SOURCE|-Wformat|-Werror=format-security|-fPIE|-pie|-Wl,-z,)")
+    if(kind STREQUAL "LDFLAGS")
+      list(APPEND hardening_link ${flags})
+    else()
+      list(APPEND hardening_compile ${flags})
+    endif()
+  endforeach()
+else()
+  # Elsewhere, what Debian 12's dpkg-buildflags gives.
+  set(hardening_compile -D_FORTIFY_SOURCE=2 -fstack-protector-strong -Wformat
+      -Werror=format-security)
+  set(hardening_link -Wl,-z,relro -Wl,-z,now)
+endif()
+# Debian 12's dpkg (1.21) predates its stack clash and control-flow protection (1.22 added
+# them): added here where the compiler has them and dpkg-buildflags did not give them.
+foreach(flag -fstack-clash-protection -fcf-protection)
+  string(MAKE_C_IDENTIFIER "HAVE${flag}" have)
+  list(FIND hardening_compile ${flag} given)
+  check_cxx_compiler_flag(${flag} ${have})
+  if(given EQUAL -1 AND ${have})
+    list(APPEND hardening_compile ${flag})
+  endif()
+endforeach()
+
+# The program's code carries the control-flow marks, but Debian 12's C start files (Scrt1.o,
+# crti.o, crtn.o, a few lines of assembly) do not, and the linker then drops the program's note
+# of them. The note is kept: the start files are entered by call and return alone, which the
+# shadow stack allows, and Linux enforces no branch targets in user space.
+include(CheckLinkerFlag)
+list(FIND hardening_compile -fcf-protection cf_protection)
+check_linker_flag(CXX "-Wl,-z,ibt,-z,shstk" HAVE_LINKER_CET_MARKS)
+if(NOT cf_protection EQUAL -1 AND HAVE_LINKER_CET_MARKS)
+  list(APPEND hardening_link -Wl,-z,ibt,-z,shstk)
+endif()
+
+# FORTIFY needs the optimiser; a Debug build would only warn of it.
+foreach(flag IN LISTS hardening_compile)
+  if(flag MATCHES "^-D_FORTIFY_SOURCE")
+    add_compile_options($<$<NOT:$<CONFIG:Debug>>:${flag}>)
+  else()
+    add_compile_options(${flag})
+  endif()
+endforeach()
+add_link_options(${hardening_link})
