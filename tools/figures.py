@@ -4,15 +4,14 @@ canvas and straight to the window against the floor of composing at canvas size 
 software renderer); the collision scan; start-up to the first presented frame, peak resident
 memory and the CPU used at rest by the real game under Xvfb, on both drawing paths and with a
 gamepad plugged in; frames per second in a window and in fullscreen on a 1920x1080 screen."""
-import json
 import os
 import platform
 import statistics
-import subprocess
 import sys
 import tempfile
 import time
 
+import measure
 from xsession import XSession, cpu_seconds, wait_exit
 
 build = os.path.abspath(sys.argv[1])
@@ -20,15 +19,7 @@ runs = int(os.environ.get("FIGURE_RUNS", "5"))
 
 
 def medians(binary, *options):
-    # The results go to a file: the frame benchmark's start-up writes its loading lines to stdout.
-    with tempfile.NamedTemporaryFile(suffix=".json") as results:
-        subprocess.run([binary, *options, f"--benchmark_out={results.name}", "--benchmark_out_format=json",
-                        f"--benchmark_repetitions={runs}", "--benchmark_report_aggregates_only=true"],
-                       cwd=build, capture_output=True, text=True, check=True,
-                       env=dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_RENDER_DRIVER="software",
-                                SDL_AUDIODRIVER="dummy"))
-        rows = json.load(open(results.name))["benchmarks"]
-    return {r["run_name"]: r for r in rows if r.get("aggregate_name") == "median"}
+    return measure.medians(build, binary, runs, *options)
 
 
 def machine():
@@ -88,15 +79,9 @@ starts, peaks = [], []
 probe = os.path.join(build, "bench", "libpresent_probe.so")
 with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     for run in range(runs):
-        mark = os.path.join(scratch, f"first-frame-{run}")
-        process, window = x.launch(os.path.join(build, "rocket"), build,
-                                   {"LD_PRELOAD": probe, "FIRST_FRAME_FILE": mark})
-        deadline = time.monotonic() + 10
-        while not os.path.exists(mark) and time.monotonic() < deadline:
-            time.sleep(0.005)
+        process, start = measure.first_frame(x, build, scratch, run)
+        starts.append(start)
         time.sleep(1.0)  # let it play a little before reading its peak
-        with open(mark) as f:
-            starts.append((int(f.read()) - process.started_ns) / 1e6)
         with open(f"/proc/{process.pid}/status") as status:
             peaks.append(next(int(l.split()[1]) for l in status if l.startswith("VmHWM:")))
         x.keys("Escape")
