@@ -83,6 +83,11 @@ with tempfile.TemporaryDirectory() as scratch:
     check(flags & 0x160 == 0x160, f"DLL characteristics {flags:#06x}: high-entropy ASLR (0x20), "
           "ASLR (0x40), NX (0x100)")
     check(stamp == 0, f"no link time in the PE header: {stamp}")
+    # The stack protector's and the checked calls' runtime, linked in: its reports are there.
+    with open(exe, "rb") as pe:
+        whole = pe.read()
+    check(b"*** stack smashing detected ***" in whole and b"*** buffer overflow detected ***" in whole,
+          "the stack protector and the checked calls are linked in")
 
     elsewhere = os.path.join(scratch, "elsewhere")
     os.mkdir(elsewhere)
