@@ -10,7 +10,7 @@ import { execFileSync } from "node:child_process";
 import { join } from "node:path";
 import { gzipSync } from "node:zlib";
 
-import { addPreload, engines, launch, serve } from "../tests/web/browser.mjs";
+import { addPreload, engines, firstFrame, launch, serve } from "../tests/web/browser.mjs";
 
 const web = process.argv[2];
 const runs = Number(process.env.FIGURE_RUNS || 5);
@@ -54,23 +54,13 @@ const viewport = { width: 1400, height: 880 };
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const settle = (ms) => new Promise((done) => setTimeout(done, ms));
 
-async function firstFrame(evaluate) {
-  for (const until = Date.now() + 60000; Date.now() < until; await settle(20)) {
-    const ms = await evaluate(() => window.firstFrameMs).catch(() => undefined);
-    if (typeof ms === "number") {  // WebDriver gives null for undefined
-      return ms;
-    }
-  }
-  throw new Error("no first frame within 60 s");
-}
-
 // A fresh load in a browser of its own: no cache, no service worker.
 async function freshLoad(engine, path) {
   const browser = await engine.start();
   try {
     const tab = await browser.open(viewport);
     await tab.goto(url + path);
-    return await firstFrame((fn) => tab.evaluate(fn));
+    return await firstFrame(tab, 60000);
   } finally {
     await browser.close();
   }
@@ -107,7 +97,7 @@ async function atRest(args) {
     const page = await browser.newPage();
     await page.setViewport(viewport);
     await page.goto(url + "figures-site/");
-    await firstFrame((fn) => page.evaluate(fn));
+    await firstFrame(page, 60000);
     await settle(2000);
     const [used, presented, since] = [treeSeconds(browser.process().pid),
                                       await page.evaluate(() => window.presents), Date.now()];
@@ -177,7 +167,7 @@ async function chromiumLoads(browser) {
     await cdp.send("Network.emulateNetworkConditions", { offline: false, latency: 0,
       downloadThroughput: throughput, uploadThroughput: throughput });
     await page.goto(url + path);
-    const ms = await firstFrame((fn) => page.evaluate(fn));
+    const ms = await firstFrame(page, 60000);
     await context.close();
     return ms;
   }
@@ -200,7 +190,7 @@ async function chromiumLoads(browser) {
   const offline = [];
   for (let run = 0; run < runs; ++run) {
     await page.reload();
-    offline.push(await firstFrame((fn) => page.evaluate(fn)));
+    offline.push(await firstFrame(page, 60000));
   }
   console.log(`| the network off, from the service worker | ${median(offline).toFixed(0)} ms | | |`);
   await context.close();

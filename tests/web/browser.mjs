@@ -215,6 +215,20 @@ export const noWebGL = [
     start: async () => new PuppeteerBrowser(await launchFirefox(true)) },
 ];
 
+// The page's first frame, in milliseconds from its start, as the preload marks it: asked for
+// until the page has one. `page` is a tab here or a puppeteer page (both evaluate the same way;
+// WebDriver gives null for undefined).
+export async function firstFrame(page, timeout = 30000) {
+  for (const until = Date.now() + timeout; Date.now() < until;
+       await new Promise((done) => setTimeout(done, 40))) {
+    const ms = await page.evaluate(() => window.firstFrameMs).catch(() => undefined);
+    if (typeof ms === "number") {
+      return ms;
+    }
+  }
+  throw new Error(`no first frame within ${timeout / 1000} s`);
+}
+
 // Put at the top of the page's head, so that it runs before the game's scripts in every engine:
 // the page's console lines and errors, its first frame (the first WebGL draw, or on a page
 // without WebGL the first picture SDL puts on the canvas in 2D), a browser's rule that sound

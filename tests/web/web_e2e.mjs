@@ -16,7 +16,7 @@ import { tmpdir } from "node:os";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
 import { gzipSync, inflateSync } from "node:zlib";
-import { addPreload, engines, noWebGL, serve } from "./browser.mjs";
+import { addPreload, engines, firstFrame, noWebGL, serve } from "./browser.mjs";
 
 const [builtSite, assets] = process.argv.slice(2);
 const root = join(dirname(fileURLToPath(import.meta.url)), "..", "..");
@@ -203,13 +203,6 @@ async function waitFor(tab, fn, timeout = 30000) {
     }
   }
   return false;
-}
-
-async function firstFrame(tab) {
-  if (!(await waitFor(tab, () => window.firstFrameMs !== undefined))) {
-    throw new Error("no first frame within 30 s");
-  }
-  return tab.evaluate(() => window.firstFrameMs);
 }
 
 // Opens the game in a new tab of `browser` and waits for its first frame.
