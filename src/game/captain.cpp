@@ -1,3 +1,5 @@
 #include "game/captain.h"
 
-GameCo* Captain::Routine(Dp*, Db*) { return CaptainLookRight::Singleton(); }
+GameCo* Captain::Routine(Dp*, Db*) {
+  return CaptainLookRight::Singleton();
+}
