@@ -1,18 +1,35 @@
 # Two commands run everything: `make run` plays the game, `make test` runs every test.
-# Both install what is missing first (scripts/setup) and build into build/.
+# Each target first installs what it needs and no more (scripts/setup with its groups), so a
+# player's make run does not fetch the test rig. The native builds share build/: make run builds
+# the game there, make check the tests and benchmarks beside it, from the same configuration.
 BUILD ?= build
 WEB ?= build-web
 WINDOWS ?= build-windows
 RELEASE ?= build-release
 JOBS ?= 2
 
-.PHONY: release reprotest run test check sanitize fuzz web-test web-figures windows windows-test windows-figures bench figures versus-pygame build setup preview screenshot masks package web serve-web
+.PHONY: release reprotest run test check sanitize fuzz web-test web-figures windows windows-test \
+  windows-figures bench figures versus-pygame build build-all setup preview screenshot masks \
+  package web serve-web format
 
+# Everything make test needs, in one go.
 setup:
-	@scripts/setup
+	@scripts/setup play check fuzz web browsers windows wine
 
-build: setup
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# One configuration for every native target: the tests and benchmarks join it once their
+# libraries are installed, so nothing is configured back and forth.
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+# The game, its art, and what installing it takes (the gzipped manual page and changelog).
+build:
+	@scripts/setup play
+	@$(CONFIGURE)
+	@cmake --build $(BUILD) -j$(JOBS) --target rocket documents
+
+# The game, the tests and the benchmarks.
+build-all:
+	@scripts/setup play check
+	@$(CONFIGURE)
 	@cmake --build $(BUILD) -j$(JOBS)
 
 # The game finds its bitmaps in assets/ under the working directory, the build tree here.
@@ -21,27 +38,31 @@ run: build
 
 # A Debian package of the game in the build folder (cpack -G DEB there does the same).
 package: build
+	@scripts/setup package
 	cd $(BUILD) && cpack -G DEB
 
 # Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, a bounded
 # fuzzing run of the record reader, the game in a web page in Chromium, Firefox and WebKit, and
 # the Windows build under Wine.
-test: check sanitize fuzz web-test windows-test
+test: setup check sanitize fuzz web-test windows-test
 
 # Every download of a release, from the commit checked out: $(RELEASE)/release holds the .deb, the
 # Windows zip, the site as a zip, the source tarball and SHA256SUMS. It stops on a tree with
 # uncommitted changes unless DIRTY=1.
-release: setup
+release:
+	@scripts/setup play package web windows
 	@JOBS=$(JOBS) ROCKET_RELEASE_DIRTY=$(DIRTY) scripts/release $(RELEASE)
 
 # make release twice under reprotest (another folder, time, umask, time zone, locale and home),
 # every file compared; diffoscope's report of a difference stays in $(RELEASE)/reprotest/store.
 # Not part of make test: two releases take longer than the rest of the tests together.
-reprotest: setup
+reprotest:
+	@scripts/setup play package web windows reprotest
 	@JOBS=$(JOBS) scripts/reprotest $(RELEASE)
 
 # The game for browsers: a static site in $(WEB)/site, from the same sources.
 web: build
+	@scripts/setup web
 	@JOBS=$(JOBS) scripts/build-web $(WEB) $(BUILD)
 
 # A quick look at the site on this machine.
@@ -51,6 +72,7 @@ serve-web: web
 
 # The web page's figures: bytes served, and the first frame beside a floor page's.
 web-figures: build
+	@scripts/setup web browsers
 	@JOBS=$(JOBS) scripts/build-web $(WEB) $(BUILD) rocket_floor
 	xvfb-run -a -s "-screen 0 2048x1200x24" node tools/web_figures.mjs $(WEB)
 
@@ -58,27 +80,32 @@ web-figures: build
 # on a display of their own (Xvfb); then its basics on pages without WebGL (Chromium with WebGL
 # off, headless Firefox).
 web-test: web
+	@scripts/setup browsers
 	xvfb-run -a -s "-screen 0 2048x1200x24" node tests/web/web_e2e.mjs $(WEB)/site $(BUILD)/assets
 
 # The game for 64-bit Windows, cross-built with mingw-w64: $(WINDOWS)/rocket-<version>-windows-x64.zip.
 windows: build
+	@scripts/setup windows
 	@JOBS=$(JOBS) scripts/build-windows $(WINDOWS) $(BUILD)
 
 # The zip unpacked and played under Wine on Xvfb.
-windows-test: windows
+windows-test: windows build-all
+	@scripts/setup wine
 	/usr/bin/python3 tests/windows_e2e.py $(wildcard $(WINDOWS)/rocket-*-windows-x64.zip) \
 	  $(abspath $(BUILD)) $(abspath $(BUILD))/tests/close_window $(abspath $(WINDOWS))
 
 # The Windows build's figures under Wine, beside the native game's.
-windows-figures: windows
+windows-figures: windows build-all
+	@scripts/setup wine
 	/usr/bin/python3 tools/windows_figures.py $(BUILD) $(WINDOWS)
 
 # The normal suite alone.
-check: build
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+check: build-all
+	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j$(JOBS)
 
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize: setup
+sanitize:
+	@scripts/setup play check
 	@cmake -S . -B $(BUILD)-asan -DROCKET_SANITIZE=ON -DROCKET_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD)-asan -j$(JOBS)
 	cd $(BUILD)-asan && ctest --output-on-failure -j$(JOBS)
@@ -86,7 +113,8 @@ sanitize: setup
 # The record reader under libFuzzer (clang, with AddressSanitizer and UBSan) for FUZZ_SECONDS,
 # starting from records the writer wrote.
 FUZZ_SECONDS ?= 30
-fuzz: setup
+fuzz:
+	@scripts/setup play fuzz
 	@cmake -S . -B $(BUILD)-fuzz -DROCKET_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(BUILD)-fuzz -j$(JOBS)
 	@rm -rf $(BUILD)-fuzz/corpus && mkdir -p $(BUILD)-fuzz/corpus
@@ -95,11 +123,13 @@ fuzz: setup
 
 # The contact sheet of all 49 images as a PNG, for a look at the art.
 preview: build
+	@scripts/setup check
 	/usr/bin/python3 -c "from PIL import Image; Image.open('$(BUILD)/art-preview.bmp').save('$(BUILD)/art-preview.png')"
 	@echo "$(BUILD)/art-preview.png"
 
 # A screenshot of the game in flight for the README, taken by playing the real game under Xvfb.
 screenshot: build
+	@scripts/setup check
 	/usr/bin/python3 tools/screenshot.py $(abspath $(BUILD))/rocket $(abspath $(BUILD)) docs/screenshot.png
 
 # Remakes the collision masks header from the current art; commit the result.
@@ -107,19 +137,25 @@ masks: build
 	$(BUILD)/rocket_art --masks src/collision/masks.h
 
 # The collision benchmarks, with medians of five repetitions.
-bench: build
+bench: build-all
 	$(BUILD)/bench/poke_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # Every performance figure of the README: frame cost on both drawing paths against the floor, the
 # collision scan, start-up time, peak memory and CPU at rest of the real game under Xvfb, the
 # sound's cost and delay, then the collision scan beside pygame's.
-figures: build
+figures: build-all
 	/usr/bin/python3 tools/figures.py $(BUILD)
 	/usr/bin/python3 tools/sound_figures.py $(BUILD)
 	@$(MAKE) --no-print-directory versus-pygame
 
 # The collision scan beside pygame's Mask.overlap on the same masks (pygame comes from Debian,
 # installed for this benchmark only).
-versus-pygame: build
-	@scripts/setup --bench
+versus-pygame: build-all
+	@scripts/setup pygame
 	/usr/bin/python3 bench/versus_pygame.py $(BUILD)
+
+# Formats every C++ file of the repository in the house style (.clang-format); the normal suite
+# fails on a file that is not.
+format:
+	@scripts/setup check
+	git ls-files -z '*.cpp' '*.h' '*.inc' | xargs -0 clang-format -i
