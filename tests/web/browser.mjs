@@ -25,6 +25,8 @@ export function serve(folder, port = 0) {
   });
 }
 
+const pause = (ms) => new Promise((done) => setTimeout(done, ms));
+
 function freePort() {
   return new Promise((resolve) => {
     const probe = createServer().listen(0, "127.0.0.1", () => {
@@ -149,18 +151,38 @@ class WebDriverTab {
   }
   click(selector) { return this.session.findElement(By.css(selector)).click(); }
   async png() { return Buffer.from(await this.session.takeScreenshot(), "base64"); }
-  // The window's size is set so that its inside is the viewport asked for; it has no scale.
+  // The window's size is set so that its inside is the viewport asked for; it has no scale. X
+  // applies a new size some time after the call returns (the longer, the busier the machine),
+  // and the window's frame is known only once it is shown: so the size is asked for until the
+  // page reports it, and then a page with the test's preload is waited for until it has
+  // handled the resize, which is when it lays itself out anew.
   async setViewport({ width, height, deviceScaleFactor = 1 }) {
     if (deviceScaleFactor !== 1) {
       throw new Error("WebDriver classic cannot scale the page");
     }
-    const window = this.session.manage().window();
-    if (!this.frame) {
-      const outer = await window.getRect();
-      const [innerWidth, innerHeight] = await this.evaluate(() => [innerWidth, innerHeight]);
-      this.frame = { width: outer.width - innerWidth, height: outer.height - innerHeight };
+    const browserWindow = this.session.manage().window();
+    const inside = () => this.evaluate(() => [innerWidth, innerHeight]);
+    let [innerWidth, innerHeight] = await inside();
+    const resized = innerWidth !== width || innerHeight !== height;
+    for (let tries = 0; innerWidth !== width || innerHeight !== height; ++tries) {
+      if (tries === 5) {
+        throw new Error(`the window's inside stays ${innerWidth}x${innerHeight}, not ${width}x${height}`);
+      }
+      const outer = await browserWindow.getRect();
+      await browserWindow.setRect({ width: outer.width + width - innerWidth,
+                                    height: outer.height + height - innerHeight });
+      const before = `${innerWidth}x${innerHeight}`;
+      for (const until = Date.now() + 5000;
+           `${innerWidth}x${innerHeight}` === before && Date.now() < until;) {
+        await pause(25);
+        [innerWidth, innerHeight] = await inside();
+      }
     }
-    await window.setRect({ width: width + this.frame.width, height: height + this.frame.height });
+    const handled = (size) => window.testLines === undefined || window.testResized === size;
+    for (const until = Date.now() + 10000;
+         resized && !await this.evaluate(handled, `${width}x${height}`) && Date.now() < until;) {
+      await pause(25);
+    }
   }
   close() { return this.session.get("about:blank"); }
 }
@@ -245,6 +267,9 @@ export function preload() {
     };
   }
   window.addEventListener("error", (event) => window.testErrors.push(String(event.message)));
+  // The size the page last handled a resize at: before the page's own handler, which lays it
+  // out, in the same event.
+  window.addEventListener("resize", () => { window.testResized = `${innerWidth}x${innerHeight}`; });
 
   // A draw into the page's own picture (WebGL's default framebuffer, or the 2D canvas) is a
   // frame presented; window.presents counts them.
