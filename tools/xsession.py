@@ -10,7 +10,7 @@ from PIL import Image
 class XSession:
     """An Xvfb server on a free display, stopped when the session ends. With `window_manager`,
     openbox runs on it too, for what only a window manager does (fullscreen); ready once it
-    has announced itself on the root window."""
+    maps windows."""
 
     def __init__(self, screen="1280x720", window_manager=False):
         read, write = os.pipe()
@@ -30,10 +30,31 @@ class XSession:
         if window_manager:
             self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            for _ in range(100):
-                if "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout:
-                    break
-                time.sleep(0.05)
+            self._wait_for_window_manager()
+
+    def _wait_for_window_manager(self):
+        """Openbox announces itself on the root window before it is done starting, and a window
+        mapped in between is never mapped (half the time on a fresh machine), so the game's
+        would never show. It is ready once it has mapped a window of the session's own: one is
+        put up after the announcement, and another if the first is lost."""
+        deadline = time.monotonic() + 60
+        while "window id" not in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout:
+            if time.monotonic() > deadline:
+                raise RuntimeError("openbox never announced itself on " + self.display)
+            time.sleep(0.05)
+        while time.monotonic() < deadline:
+            probe = subprocess.Popen(["xev", "-name", "rocket-session-probe"], env=self.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                for _ in range(40):
+                    if self.run("xdotool", "search", "--onlyvisible", "--name",
+                                "^rocket-session-probe$").stdout.strip():
+                        return
+                    time.sleep(0.05)
+            finally:
+                probe.kill()
+                probe.wait()
+        raise RuntimeError("openbox never mapped a window on " + self.display)
 
     def __enter__(self):
         return self
