@@ -359,6 +359,44 @@ TEST_F(DiskSoundTest, ThePlayerHearsTheRumbleWhileTheFlameShowsAndTheKnockOnTheB
   EXPECT_LT(peaks.Both(), 32767) << "the rumble and the knock together stay below full scale";
 }
 
+// A sound is queued in the frame that shows its cause, and the queue holds the lead and no more:
+// from the start nothing is queued until the ball's first knock; then, with the rumble held and
+// the ball knocking under it, what waits for the device after a frame is at most the lead (66 ms)
+// and a frame's worth, and the rumble is queued in the first frame that shows the flame.
+TEST_F(DiskSoundTest, ASoundIsQueuedInTheFrameOfItsCauseAndTheQueueHoldsTheLead) {
+  const uint32_t rate = uint32_t(dp.audio->GetMixer().Rate());
+  GameCos services = GameCycle();
+  GameCo* slots[kTopLevelSlots];
+  FillTopLevel(slots, &services);
+  GameCos game(slots);
+  CallLog log(dp);
+  bool knocked = false;
+  for (int frame = 0; !knocked && frame < 120; ++frame) {
+    const int32_t vx = db.FlipperBallVx, vy = db.FlipperBallVy;
+    Step(&game);
+    knocked = frame > 0 && (db.FlipperBallVx != vx || db.FlipperBallVy != vy);  // it turned
+    const bool queued = log.Take().find("queue") != std::string::npos;
+    ASSERT_EQ(queued, knocked) << "frame " << frame << ": only the ball's first knock is queued";
+  }
+  ASSERT_TRUE(knocked);
+  // The next knock, on the vertical, comes ten frames later, while the engine burns.
+  PushKey(SDL_KEYDOWN, SDLK_UP);
+  int flames = 0;
+  for (int frame = 0; frame < 20; ++frame) {
+    if (frame == 12) {
+      PushKey(SDL_KEYUP, SDLK_UP);
+    }
+    Step(&game);
+    const std::string calls = log.Take();
+    if (calls.find("copy:rocketThrust") != std::string::npos && flames++ == 0) {
+      EXPECT_NE(calls.find("queue"), std::string::npos) << "the rumble waits for a later frame";
+    }
+    const uint32_t queued = SDL_GetQueuedAudioSize(log.QueuedDevice()) / (2 * sizeof(int16_t));
+    EXPECT_LE(queued, rate * (66 + 41) / 1000) << "frame " << frame << ": more than the lead";
+  }
+  EXPECT_EQ(flames, 12);
+}
+
 TEST_F(DiskSoundTest, MutedFromTheStartNothingIsHeard) {
   Release(dp);
   dp = Dp::Init(true);

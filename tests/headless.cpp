@@ -134,6 +134,11 @@ void CallLog::Note(const std::string& call) {
   calls_ += calls_.empty() ? call : " " + call;
 }
 
+void CallLog::NoteQueue(SDL_AudioDeviceID device) {
+  Note("queue");
+  queuedDevice_ = device;
+}
+
 void CallLog::NoteCopy(SDL_Texture* texture) {
   if (texture == dp_.canvas) {
     Note("copy:canvas");
@@ -165,6 +170,14 @@ void SDL_Delay(Uint32 ms) {
     activeLog->Note("wait" + std::to_string(ms));
   }
   next(ms);
+}
+
+int SDL_QueueAudio(SDL_AudioDeviceID device, const void* data, Uint32 bytes) {
+  static const auto next = Next<int (*)(SDL_AudioDeviceID, const void*, Uint32)>("SDL_QueueAudio");
+  if (activeLog != nullptr) {
+    activeLog->NoteQueue(device);
+  }
+  return next(device, data, bytes);
 }
 
 int SDL_PollEvent(SDL_Event* event) {

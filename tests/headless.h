@@ -53,9 +53,10 @@ void DrawStraightToWindow(Dp& dp);
 void Release(Dp& dp);
 
 // While one is alive, the SDL calls that make up a frame are noted in order: "present",
-// "wait<ms>", "poll", and "copy:<name>" for a copy of an image's texture, by its file name
-// ("copy:canvas" for the canvas). The test binaries define these SDL functions themselves, pass
-// every call on to SDL, and note it only while a log is alive.
+// "wait<ms>", "poll", "queue" for samples handed to the sound device, and "copy:<name>" for a
+// copy of an image's texture, by its file name ("copy:canvas" for the canvas). The test binaries
+// define these SDL functions themselves, pass every call on to SDL, and note it only while a log is
+// alive.
 class CallLog {
  public:
   explicit CallLog(const Dp& dp);
@@ -64,10 +65,14 @@ class CallLog {
   std::string Take();
   void Note(const std::string& call);
   void NoteCopy(SDL_Texture* texture);
+  // The sound device samples were last queued for, 0 before any.
+  SDL_AudioDeviceID QueuedDevice() const { return queuedDevice_; }
+  void NoteQueue(SDL_AudioDeviceID device);
 
  private:
   const Dp& dp_;
   std::string calls_;
+  SDL_AudioDeviceID queuedDevice_ = 0;
 };
 
 // While true, SDL_CreateRenderer refuses to make a software renderer, as on a window nothing can

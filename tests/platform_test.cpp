@@ -239,6 +239,19 @@ TEST_F(PlatformTest, PlayBalancesBySideAndFadesWithDistanceFromTheView) {
     EXPECT_GT(heard, 0) << beyond << " pixels past the edge";
     last = heard;
   }
+  // The two laws the sound's page states. Loudness: (1 - d / 640) squared, d pixels past the
+  // canvas's edge. Balance: at the edge and beyond, the far speaker keeps 0.158 of the near
+  // one's level (cos 81 / sin 81 degrees); at the centre each has 0.707 of full.
+  const double full = centre.left / 0.70710678;
+  for (int beyond : {40, 160, 320, 480}) {
+    const Peaks heard = knock(1000 + 160 + beyond, -50);
+    const double curve = (1 - beyond / 640.0) * (1 - beyond / 640.0);
+    EXPECT_NEAR(heard.right / 0.98768834 / full, curve, 0.002) << beyond << " pixels past the edge";
+    EXPECT_NEAR(double(heard.left) / heard.right, 0.15838444, 0.002) << beyond << " pixels out";
+  }
+  const Peaks edge = knock(1000 - 160, -50);
+  EXPECT_NEAR(double(edge.right) / edge.left, 0.15838444, 0.002) << "the far speaker at the edge";
+  EXPECT_NEAR(edge.left / 0.98768834, full, 2) << "the whole canvas is as near as its centre";
   EXPECT_EQ(knock(1000 + 160 + 640, -50).Both(), 0);
   EXPECT_EQ(knock(1000 - 160 - 700, -50 - 90 - 700).Both(), 0);
   EXPECT_EQ(knock(INT32_MIN, INT32_MAX).Both(), 0);
