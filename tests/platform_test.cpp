@@ -248,6 +248,8 @@ TEST_F(PlatformTest, PlayBalancesBySideAndFadesWithDistanceFromTheView) {
     const double curve = (1 - beyond / 640.0) * (1 - beyond / 640.0);
     EXPECT_NEAR(heard.right / 0.98768834 / full, curve, 0.002) << beyond << " pixels past the edge";
     EXPECT_NEAR(double(heard.left) / heard.right, 0.15838444, 0.002) << beyond << " pixels out";
+    const Peaks mirrored = knock(1000 - 160 - beyond, -50);
+    EXPECT_NEAR(double(mirrored.right) / mirrored.left, 0.15838444, 0.002) << beyond << " left";
   }
   const Peaks edge = knock(1000 - 160, -50);
   EXPECT_NEAR(double(edge.right) / edge.left, 0.15838444, 0.002) << "the far speaker at the edge";
