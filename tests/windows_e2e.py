@@ -119,8 +119,14 @@ with tempfile.TemporaryDirectory() as scratch:
             check("1280x720" in geometry, f"window geometry {geometry.split()[-1:]}")
             x.run("xdotool", "windowfocus", "--sync", window)
             x.run("xdotool", "mousemove", "--window", window, "640", "360")
-            settle(30)
-            rest = x.screenshot(window, os.path.join(work, "windows-rest.png"))
+            # The ball starts at the centre and leaves it in a second or so of the game's frames,
+            # which a first start under Wine on a busy machine makes longer: looked at again
+            # until the centre is the native game's, for up to 20 s.
+            for _ in range(40):
+                settle(10)
+                rest = x.screenshot(window, os.path.join(work, "windows-rest.png"))
+                if centre(rest) == expected:
+                    break
             check(canvas(rest, 160, 90) == GLASS and canvas(rest, 158, 89) == WHITE,
                   "the porthole glass and an eye at the centre")
             same = sum(a == b for a, b in zip(centre(rest), expected))
