@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -397,6 +398,46 @@ TEST_F(DiskSoundTest, ASoundIsQueuedInTheFrameOfItsCauseAndTheQueueHoldsTheLead)
     EXPECT_LE(queued, rate * (66 + 41) / 1000) << "frame " << frame << ": more than the lead";
   }
   EXPECT_EQ(flames, 12);
+}
+
+// At quit with the engine burning, the rumble fades out after what was queued and the device
+// plays it to the end: the last sound falls to silence over a few milliseconds, by no larger
+// steps than the rumble's own, and then nothing is left to play.
+TEST_F(DiskSoundTest, AQuitFadesTheSoundOutAndLetsTheDevicePlayIt) {
+  GameCos services = GameCycle();
+  GameCo* slots[kTopLevelSlots];
+  FillTopLevel(slots, &services);
+  GameCos game(slots);
+  PushKey(SDL_KEYDOWN, SDLK_UP);
+  for (int frame = 0; frame < 10; ++frame) {
+    Step(&game);
+  }
+  dp.audio->Finish();
+  EXPECT_FALSE(dp.audio->HasDevice());
+  const int rate = dp.audio->GetMixer().Rate();
+  const std::vector<int16_t> played = Played();
+  std::vector<int> left;
+  for (size_t i = 0; i < played.size(); i += 2) {
+    left.push_back(played[i]);
+  }
+  int last = int(left.size()) - 1;
+  while (last > 0 && left[size_t(last)] == 0) {
+    --last;
+  }
+  ASSERT_GT(last, rate / 4) << "the rumble was heard";
+  int level = 0, rumbleStep = 0, tailStep = 0, half = 0;
+  for (int i = last - rate / 4; i < last - rate / 50; ++i) {
+    level = std::max(level, std::abs(left[size_t(i)]));
+    rumbleStep = std::max(rumbleStep, std::abs(left[size_t(i) + 1] - left[size_t(i)]));
+  }
+  for (int i = last - rate / 50; i <= last; ++i) {
+    tailStep = std::max(tailStep, std::abs(left[size_t(i) + 1] - left[size_t(i)]));
+    half = std::abs(left[size_t(i)]) > level / 2 ? i : half;
+  }
+  EXPECT_GT(level, 1000);
+  EXPECT_GE(last - half, rate * 2 / 1000) << "the rumble falls to silence over 2 ms or more";
+  EXPECT_LE(tailStep, rumbleStep) << "with no step larger than the rumble's own";
+  EXPECT_GE(left.size() - size_t(last), size_t(rate / 100)) << "and silence is played after it";
 }
 
 TEST_F(DiskSoundTest, MutedFromTheStartNothingIsHeard) {

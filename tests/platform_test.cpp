@@ -307,7 +307,7 @@ TEST_F(PlatformTest, SoundsPlayingAtOnceNeverReachFullScale) {
 }
 
 // With no sound device, or one lost during play, the game plays on silently after one line on
-// standard error.
+// standard error, and takes the device back when there is one again.
 TEST(Sound, WithoutADeviceTheGamePlaysOnSilently) {
   for (const char* driver : {"nonexistent", "disk"}) {
     setenv("SDL_AUDIODRIVER", driver, 1);
@@ -327,23 +327,33 @@ TEST(Sound, WithoutADeviceTheGamePlaysOnSilently) {
     EXPECT_EQ(said.rfind("rocket: no sound (", 0), 0u) << driver << ": " << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << driver << ": " << said;
   }
-  // A device lost during play (here SDL's audio stops under the game): one line, then silence.
+  // A device lost during play (here SDL's audio stops under the game), even with nothing
+  // sounding: one line, then silence; about a second later it is looked for again and found,
+  // with one more line, still muted if it was.
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   testing::internal::CaptureStderr();
   {
     Audio audio(false);
     ASSERT_TRUE(audio.HasDevice());
-    audio.Play(kSoundKnock, 1, 1);
-    audio.Flush();
+    audio.ToggleMute();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    for (int frame = 0; frame < 3; ++frame) {
+    audio.Flush();
+    EXPECT_FALSE(audio.HasDevice()) << "a loss at rest is noticed in the next frame";
+    const Uint32 lost = SDL_GetTicks();
+    while (!audio.HasDevice() && SDL_GetTicks() - lost < 3000) {
       audio.Play(kSoundThruster, 1, 1);
       audio.Flush();
+      SDL_Delay(10);
     }
-    EXPECT_FALSE(audio.HasDevice());
+    ASSERT_TRUE(audio.HasDevice()) << "the device came back";
+    EXPECT_GE(SDL_GetTicks() - lost, 900u) << "looked for about once a second, not every frame";
+    EXPECT_TRUE(audio.Muted());
+    audio.Play(kSoundThruster, 1, 1);
+    EXPECT_TRUE(audio.GetMixer().Idle()) << "muted across the loss";
   }
   SDL_Quit();
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(said.rfind("rocket: the sound device was lost", 0), 0u) << said;
-  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("\nrocket: sound is back\n"), std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
 }

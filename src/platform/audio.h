@@ -7,14 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/audio_device.h"
 #include "platform/mixer.h"
 
 class Audio {
  public:
-  // Opens the default output device. Without one (none there, or SDL's audio cannot start) the
-  // game plays on silently, after one line on standard error.
   explicit Audio(bool muted);
-  ~Audio();
   Audio(const Audio&) = delete;
   Audio& operator=(const Audio&) = delete;
 
@@ -28,21 +26,23 @@ class Audio {
   // Once a frame, right after the present: tops SDL's queue up to a small lead with what the
   // frame asked for, so that its sounds start within the frame that shows their cause. Nothing
   // is shared with SDL's audio thread but the queue, which SDL copies into. Queues nothing
-  // while nothing sounds. A device lost during play is let go of, with one line.
+  // while nothing sounds. A device lost is let go of, with one line, and looked for again.
   void Flush();
+
+  // At quit: what plays fades out after what is queued, and the device plays it all before it
+  // is closed, so the game ends without a click. Then nothing more sounds.
+  void Finish();
 
   // The mixer the frames ask, for tests that render a frame's samples without a device.
   Mixer& GetMixer() { return mixer_; }
-  bool HasDevice() const { return device_ != 0; }
+  bool HasDevice() const { return device_.Id() != 0; }
 
  private:
-  static SDL_AudioDeviceID Open(int* rate);
-  void Drop(const char* why);
+  void Queue(uint32_t frames);
 
-  int rate_ = 0;  // before device_: Open sets it, then the mixer is made at it
-  SDL_AudioDeviceID device_;
-  Mixer mixer_;
+  AudioDevice device_;
+  Mixer mixer_;  // at the device's rate, made anew with each device
   bool muted_;
   uint32_t leadFrames_;
-  std::vector<int16_t> chunk_;  // room for a whole lead, made once
+  std::vector<int16_t> chunk_;  // room for a whole lead, made with each device
 };

@@ -58,13 +58,15 @@ class WaitOne60th final : public Co<Dp*, Rest...> {
 };
 
 // Releases the display and ends the process with status 0 when its slot comes, which is one
-// full frame after the quit request.
+// full frame after the quit request. The window goes first; the sound then fades out, which
+// takes the queue's lead and a little more.
 template <typename... Rest>
 class Quit final : public Co<Dp*, Rest...> {
  public:
   Co<Dp*, Rest...>* Routine(Dp* dp, Rest...) override {
     delete[] dp->textures;
     SDL_DestroyWindow(dp->window);
+    dp->audio->Finish();
     SDL_Quit();
     std::exit(0);
   }

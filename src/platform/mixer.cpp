@@ -67,6 +67,10 @@ void Mixer::FadeOut() {
   }
 }
 
+int Mixer::FadeOutFrames() const {
+  return int(std::ceil(Samples(kFadeOutMs, rate_)));
+}
+
 void Mixer::Start(Sound sound, const Request& request) {
   // A free voice, or else the one-shot with the least left to give; a held sound is never cut
   // short, and there are more voices than held sounds.

@@ -22,6 +22,8 @@ class Mixer {
 
   // Every voice fades out over a few milliseconds, as when the sound is turned off.
   void FadeOut();
+  // How many sample frames that fade lasts.
+  int FadeOutFrames() const;
 
   // Nothing sounds and nothing is asked for: rendering would give only silence.
   bool Idle() const;
