@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """The sound's figures, from the real game under Xvfb with SDL's disk driver, which takes the
-samples at a sound card's pace and writes them to a file: the CPU at rest with the sound on and
-muted, in turns, and the time from the present of the first frame that shows the flame to the
-rumble's first sample.  tools/sound_figures.py BUILD [RUNS]"""
+samples at a sound card's pace and writes them to a file, and through a private PulseAudio
+whose null sink is recorded: the CPU at rest with the sound on and muted, in turns; the time
+from the present of the first frame that shows the flame to the rumble's first sample, by
+either way; a frame's time while the server is gone and the game looks for it, beside one with
+the server there; and the time from the last present to the end after Escape with the engine
+burning.  tools/sound_figures.py BUILD [RUNS]"""
 import array
 import os
 import statistics
@@ -11,6 +14,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
+from sound_server import SoundServer
 from xsession import XSession, cpu_seconds, wait_exit
 
 build = os.path.abspath(sys.argv[1])
@@ -20,14 +24,35 @@ probe = os.path.join(build, "bench", "libpresent_probe.so")
 FRAME_BYTES = 4  # 16-bit stereo
 
 
-def launch(x, scratch, args=()):
+def launch(x, scratch, args=(), server=None):
+    """The game with the present probe, playing to the disk driver, or to `server`."""
     sound = os.path.join(scratch, "sound.raw")
     presents = os.path.join(scratch, "presents")
     # The pixel below the rocket's nozzle, where the flame shows.
     env = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": sound, "LD_PRELOAD": probe,
            "PRESENTS_FILE": presents, "PRESENT_PIXEL": f"{160 * 4 + 1} {107 * 4 + 1}"}
+    if server is not None:
+        env.update(server.env, SDL_AUDIODRIVER="pulseaudio")
     process, _ = x.launch(game, build, env, args)
     return process, sound, presents
+
+
+def read_presents(path):
+    return [(int(t), int(colour, 16)) for t, colour in (line.split() for line in open(path))]
+
+
+def first_flame(presents, after):
+    return next(t for t, colour in presents
+                if t > after and colour >> 16 > 200 and colour & 0xFF < 120)
+
+
+def quit_burning(x, process):
+    """Escape with Up held; the nanoseconds at which the process ended."""
+    x.keys("Escape")
+    status = wait_exit(process)
+    ended = time.monotonic_ns()
+    x.keys("Up", action="keyup")
+    return ended if status == 0 else None
 
 
 def at_rest(x, args):
@@ -66,24 +91,71 @@ def latency(x):
                 samples = array.array("h", chunk)
                 if any(left == right != 0 for left, right in zip(samples[0::2], samples[1::2])):
                     heard = now
-        x.keys("Up", action="keyup")
+        ended = quit_burning(x, process)
+        shown = read_presents(presents)
+    flame = first_flame(shown, pressed)
+    return (None if heard is None else (heard - flame) / 1e6), (ended - shown[-1][0]) / 1e6
+
+
+def server_latency(x, server):
+    """The same through the sound server, the first sample as recorded from its sink, and the
+    end after Escape."""
+    with tempfile.TemporaryDirectory() as scratch:
+        clip = server.record()
+        process, _, presents = launch(x, scratch, server=server)
+        time.sleep(1.0)
+        pressed = time.monotonic_ns()
+        start = len(clip.samples()) // 2
+        x.keys("Up", action="keydown")
+        time.sleep(0.6)
+        ended = quit_burning(x, process)
+        samples = clip.stop()
+        shown = read_presents(presents)
+    rumble = next((i for i in range(start, len(samples) // 2)
+                   if samples[2 * i] == samples[2 * i + 1] != 0), None)
+    flame = first_flame(shown, pressed)
+    heard = None if rumble is None else (clip.time_of(rumble) * 1e9 - flame) / 1e6
+    return heard, (ended - shown[-1][0]) / 1e6
+
+
+def frame_times(x, server):
+    """Present-to-present times in ms, for 4 s with the server there and 4 s without it, when
+    the game looks for it once a second."""
+    with tempfile.TemporaryDirectory() as scratch:
+        process, _, presents = launch(x, scratch, server=server)
+        time.sleep(1.0)
+        there = time.monotonic_ns()
+        time.sleep(4.0)
+        server.stop()
+        gone = time.monotonic_ns()
+        time.sleep(4.0)
+        back = time.monotonic_ns()
         x.keys("Escape")
         wait_exit(process)
-        frames = [line.split() for line in open(presents)]
-    flame = next(int(t) for t, colour in frames
-                 if int(t) > pressed and int(colour, 16) >> 16 > 200 and int(colour, 16) & 0xFF < 120)
-    return None if heard is None else (heard - flame) / 1e6
+        server.start()
+        times = [t for t, _ in read_presents(presents)]
+    gaps = list(zip(times, times[1:]))
+    return ([(b - a) / 1e6 for a, b in gaps if there <= a and b <= gone],
+            [(b - a) / 1e6 for a, b in gaps if gone <= a and b <= back])
 
 
-with XSession() as x:
+with XSession() as x, tempfile.TemporaryDirectory() as folder, SoundServer(folder) as server:
+    server.start()
     shares = {"on": [], "muted": []}
-    delays = []
+    delays = {"disk": [], "server": []}
+    ends = {"disk": [], "server": []}
+    frames = {"there": [], "gone": []}
     for run in range(runs):
         shares["on"].append(at_rest(x, ()))
         shares["muted"].append(at_rest(x, ("--mute",)))
-        delays.append(latency(x))
+        for how, measure in (("disk", lambda: latency(x)), ("server", lambda: server_latency(x, server))):
+            delay, end = measure()
+            delays[how].append(delay)
+            ends[how].append(end)
+        there, gone = frame_times(x, server)
+        frames["there"] += there
+        frames["gone"] += gone
 on, muted = (statistics.median(shares[k]) for k in ("on", "muted"))
-heard = [d for d in delays if d is not None]
 print(f"| CPU at rest under Xvfb, disk sound driver, share of one core ({runs} runs in turns) "
       "| median |")
 print("|---|---|")
@@ -91,7 +163,24 @@ print(f"| sound on | {on:.1f}% |")
 print(f"| muted (--mute) | {muted:.1f}% |")
 print(f"| on / muted | {on / muted:.2f} |")
 print()
-print(f"| present of the first flame frame to the rumble's first sample | median | range |")
+print("| present of the first flame frame to the rumble's first sample, runs in turns | median | range |")
 print("|---|---|---|")
-print(f"| disk driver, {len(heard)} of {runs} runs | {statistics.median(heard):.0f} ms | "
-      f"{min(heard):.0f} to {max(heard):.0f} ms |")
+names = {"disk": "disk driver", "server": "PulseAudio, as recorded from its sink"}
+for how in ("disk", "server"):
+    heard = [d for d in delays[how] if d is not None]
+    print(f"| {names[how]}, {len(heard)} of {runs} runs | {statistics.median(heard):.0f} ms | "
+          f"{min(heard):.0f} to {max(heard):.0f} ms |")
+print()
+print("| Escape with the engine burning: the last present to the process's end | median | range |")
+print("|---|---|---|")
+for how in ("disk", "server"):
+    done = [e for e in ends[how] if e is not None]
+    print(f"| {names[how]}, {len(done)} of {runs} runs | {statistics.median(done):.0f} ms | "
+          f"{min(done):.0f} to {max(done):.0f} ms |")
+print()
+print("| A frame, present to present, PulseAudio | median | longest | frames |")
+print("|---|---|---|---|")
+for key, what in (("there", "with the server there"), ("gone", "server gone, looked for once a second")):
+    print(f"| {what} | {statistics.median(frames[key]):.1f} ms | {max(frames[key]):.1f} ms | "
+          f"{len(frames[key])} |")
+print(f"| median gone / there | {statistics.median(frames['gone']) / statistics.median(frames['there']):.3f} | | |")

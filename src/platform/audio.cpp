@@ -15,9 +15,9 @@ constexpr int kLeadMs = 77;
 #else
 constexpr int kLeadMs = 66;
 #endif
-// At quit the fade is followed by this much silence, so that whatever a sound server drops of
-// the last it was given when the game leaves is silence.
-constexpr int kTailMs = 20;
+// At quit the fade is followed by this much silence, and the device closed once it has been
+// handed the fade: what is left unplayed then, in SDL's buffer and a sound server's, is silence.
+constexpr int kTailMs = 25;
 
 uint32_t LeadFrames(int rate) {
   return uint32_t(rate) * kLeadMs / 1000;
@@ -70,16 +70,18 @@ void Audio::Queue(uint32_t frames) {
 
 void Audio::Finish() {
   const SDL_AudioDeviceID id = device_.Id();
+  uint32_t tail = 0;  // sample frames of silence at the end of what is queued
   if (id != 0 && !mixer_.Idle()) {
     mixer_.FadeOut();
-    Queue(
-        std::min(leadFrames_, uint32_t(mixer_.FadeOutFrames() + device_.Rate() * kTailMs / 1000)));
+    tail = uint32_t(device_.Rate() * kTailMs / 1000);
+    Queue(std::min(leadFrames_, uint32_t(mixer_.FadeOutFrames()) + tail));
   }
   if (id != 0 && SDL_GetQueuedAudioSize(id) > 0) {
-    // The queue holds a lead and the fade at most; the device takes it at its pace, then plays
-    // its buffer. A device that stops taking it is waited for no longer than that would take.
+    // The device takes what is queued at its pace, to the silence, then plays its buffer. A
+    // device that stops taking it is waited for no longer than that should take.
     const Uint32 start = SDL_GetTicks();
-    while (SDL_GetQueuedAudioSize(id) > 0 && SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING &&
+    while (SDL_GetQueuedAudioSize(id) > tail * kFrameBytes &&
+           SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING &&
            SDL_GetTicks() - start < 2 * kLeadMs) {
       SDL_Delay(1);
     }
