@@ -65,9 +65,14 @@ void AudioDevice::Close() {
   if (search_ != nullptr) {
     SDL_WaitThread(search_, nullptr);
     search_ = nullptr;
+    lost_ = 0;
     if (found_.id != 0) {
       SDL_CloseAudioDevice(found_.id);
     }
+  }
+  if (lost_ != 0) {
+    SDL_CloseAudioDevice(lost_);
+    lost_ = 0;
   }
   if (id_ != 0) {
     SDL_CloseAudioDevice(id_);
@@ -110,7 +115,8 @@ void AudioDevice::Take(const Opened& opened) {
 int AudioDevice::Search(void* self) {
   AudioDevice& device = *static_cast<AudioDevice*>(self);
   // SDL's audio is started anew: its sound server driver connects only when it starts, so a
-  // server that is back, or that came after the game, is found no other way.
+  // server that is back, or that came after the game, is found no other way. Stopping it closes
+  // a lost device too.
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   device.found_ = Open();
   SDL_AtomicSet(&device.searchDone_, 1);
@@ -119,7 +125,9 @@ int AudioDevice::Search(void* self) {
 
 void AudioDevice::Drop(const char* why) {
   SayNoSound(why, "playing on without sound");
-  SDL_CloseAudioDevice(id_);
+  // Closing a lost device waits for SDL's thread that fed it, tens of milliseconds with a sound
+  // server: the search closes it, off the frame, as it stops SDL's audio.
+  lost_ = id_;
   id_ = 0;
   searchStarted_ = SDL_GetTicks();
 }
@@ -145,6 +153,7 @@ bool AudioDevice::Watch() {
     }
     SDL_WaitThread(search_, nullptr);
     search_ = nullptr;
+    lost_ = 0;
     if (found_.id != 0) {
       Take(found_);
       found_ = Opened{};

@@ -47,6 +47,7 @@ class AudioDevice {
   void Take(const Opened& opened);
 
   SDL_AudioDeviceID id_ = 0;
+  SDL_AudioDeviceID lost_ = 0;  // let go of, not yet closed
   int rate_ = 0;
   int bufferFrames_ = 0;
   SDL_Thread* search_ = nullptr;
