@@ -5,16 +5,17 @@
 BUILD ?= build
 WEB ?= build-web
 WINDOWS ?= build-windows
+ARM64 ?= build-arm64
 RELEASE ?= build-release
 JOBS ?= 2
 
-.PHONY: release reprotest run test check sanitize fuzz web-test web-figures windows windows-test \
+.PHONY: release reprotest run test check arm64 arm64-test sanitize fuzz web-test web-figures windows windows-test \
   windows-figures bench figures versus-pygame build build-all setup preview screenshot masks \
   package web serve-web format
 
 # Everything make test needs, in one go.
 setup:
-	@scripts/setup play check fuzz web browsers windows wine
+	@scripts/setup play check arm64 fuzz web browsers windows wine
 
 # One configuration for every native target: the tests and benchmarks join it once their
 # libraries are installed, so nothing is configured back and forth.
@@ -41,23 +42,23 @@ package: build
 	@scripts/setup package
 	cd $(BUILD) && cpack -G DEB
 
-# Every test: the normal suite, the same suite built with AddressSanitizer and UBSan, a bounded
-# fuzzing run of the record reader, the game in a web page in Chromium, Firefox and WebKit, and
-# the Windows build under Wine.
-test: setup check sanitize fuzz web-test windows-test
+# Every test: the normal suite, its test programs and the package for arm64 under qemu, the same
+# suite built with AddressSanitizer and UBSan, a bounded fuzzing run of the record reader, the
+# game in a web page in Chromium, Firefox and WebKit, and the Windows build under Wine.
+test: setup check arm64-test sanitize fuzz web-test windows-test
 
 # Every download of a release, from the commit checked out: $(RELEASE)/release holds the .deb, the
 # Windows zip, the site as a zip, the source tarball and SHA256SUMS. It stops on a tree with
 # uncommitted changes unless DIRTY=1.
 release:
-	@scripts/setup play package web windows
+	@scripts/setup play package arm64 web windows
 	@JOBS=$(JOBS) ROCKET_RELEASE_DIRTY=$(DIRTY) scripts/release $(RELEASE)
 
 # make release twice under reprotest (another folder, time, umask, time zone, locale and home),
 # every file compared; diffoscope's report of a difference stays in $(RELEASE)/reprotest/store.
 # Not part of make test: two releases take longer than the rest of the tests together.
 reprotest:
-	@scripts/setup play package web windows reprotest
+	@scripts/setup play package arm64 web windows reprotest
 	@JOBS=$(JOBS) scripts/reprotest $(RELEASE)
 
 # The game for browsers: a static site in $(WEB)/site, from the same sources.
@@ -98,6 +99,19 @@ windows-test: windows build-all
 windows-figures: windows build-all
 	@scripts/setup wine
 	/usr/bin/python3 tools/windows_figures.py $(BUILD) $(WINDOWS)
+
+# The game for 64-bit ARM Linux (a 64-bit Raspberry Pi OS, Debian on ARM), cross-built with
+# Debian's toolchain against its arm64 SDL2, the art taken from the native build:
+# $(ARM64)/rocket_<version>_arm64.deb, and the test programs for arm64.
+arm64: build
+	@scripts/setup arm64 package
+	@JOBS=$(JOBS) scripts/build-arm64 $(ARM64) $(BUILD)
+
+# The arm64 test programs under qemu-user through CTest, then the package checked and its
+# program played under qemu on Xvfb beside the native game.
+arm64-test: arm64 build-all
+	cd $(ARM64) && ctest --output-on-failure --no-tests=error -j$(JOBS)
+	/usr/bin/python3 tests/arm64_e2e.py $(wildcard $(ARM64)/rocket_*_arm64.deb) $(abspath $(BUILD))
 
 # The normal suite alone.
 check: build-all

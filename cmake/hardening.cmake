@@ -2,7 +2,7 @@
 # hardening=+all, so they follow Debian's policy wherever the build runs on Debian. Only the
 # hardening flags are taken; optimisation and debug information stay the build type's. Left
 # out where the sanitizers instrument the same calls (the sanitized suite and the fuzz target).
-# Included by the top-level CMakeLists for native Linux builds.
+# Included by the top-level CMakeLists for Linux builds.
 include(CheckCXXCompilerFlag)
 
 set(hardening_compile "")
@@ -49,6 +49,22 @@ list(FIND hardening_compile -fcf-protection cf_protection)
 check_linker_flag(CXX "-Wl,-z,ibt,-z,shstk" HAVE_LINKER_CET_MARKS)
 if(NOT cf_protection EQUAL -1 AND HAVE_LINKER_CET_MARKS)
   list(APPEND hardening_link -Wl,-z,ibt,-z,shstk)
+endif()
+
+# On 64-bit ARM, branch protection: every function signs its return address and checks it
+# before returning (pointer authentication), and carries a landing pad for indirect branches
+# (branch target identification), which Debian 12's dpkg does not add yet. The program is not
+# marked for BTI, which would have the kernel enforce the landing pads: none of Debian 12's start
+# files (Scrt1.o, crti.o, crtn.o, GCC's crtbeginS.o and crtendS.o) is marked, so the linker
+# drops the mark, and forcing it (-z force-bti) is unsafe: crti.o's _init begins with a nop where
+# the landing pad would be, and the C library enters it by an indirect call. A program so forced
+# dies of SIGILL before main under qemu-user, which enforces BTI as a BTI CPU does. The pads
+# are in the game's own code for the day the start files have them.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
+  check_cxx_compiler_flag(-mbranch-protection=standard HAVE_BRANCH_PROTECTION)
+  if(HAVE_BRANCH_PROTECTION)
+    list(APPEND hardening_compile -mbranch-protection=standard)
+  endif()
 endif()
 
 # FORTIFY needs the optimiser; a Debug build would only warn of it.

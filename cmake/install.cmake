@@ -1,6 +1,6 @@
 # How the game installs: the program, its images, the menu entry, the icon, the manual page,
 # the AppStream metadata and the Debian documents, and the .deb that cpack makes of them all.
-# Included by the top-level CMakeLists for native builds.
+# Included by the top-level CMakeLists for Linux builds, native or cross-built for arm64.
 include(GNUInstallDirs)
 
 # Debian keeps games in /usr/games; the images are then in ../share/rocket, as from bin/.
@@ -97,4 +97,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
+  # cpack names the build machine's architecture unless told; dpkg-shlibdeps then reads the
+  # program with the cross binutils and finds its libraries among the arm64 ones, when run with
+  # DEB_HOST_ARCH=arm64 (scripts/build-arm64 does).
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+endif()
 include(CPack)

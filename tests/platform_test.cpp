@@ -282,7 +282,13 @@ TEST(Sound, EverySoundIsTheSameEveryTime) {
     return hash;
   };
   EXPECT_EQ(play(), play());
+  // One sum for each architecture: AArch64's C library rounds a few sines and exponentials
+  // otherwise than x86-64's, which moves 6 of these 23616 samples by one step.
+#if defined(__aarch64__)
+  EXPECT_EQ(play(), 0xa1324663f3d83936u);
+#else
   EXPECT_EQ(play(), 0x5a850f314bd2313au);
+#endif
 }
 
 // However many sounds play at once, the mix stays below full scale.

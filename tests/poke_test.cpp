@@ -17,10 +17,15 @@ using poke_rows::Path;
 
 // Every way of scanning this machine can run, Poke's own pick among them last.
 std::vector<Path> Paths() {
-  std::vector<Path> paths = {Path::kPlain, Path::kSse2};
+  std::vector<Path> paths = {Path::kPlain};
+#if defined(POKE_X86_SIMD)
+  paths.push_back(Path::kSse2);
   if (poke_rows::CpuHasAvx2()) {
     paths.push_back(Path::kAvx2);
   }
+#elif defined(POKE_NEON)
+  paths.push_back(Path::kNeon);
+#endif
   paths.push_back(Path::kBest);
   return paths;
 }
@@ -33,6 +38,8 @@ const char* Name(Path path) {
       return "SSE2";
     case Path::kAvx2:
       return "AVX2";
+    case Path::kNeon:
+      return "NEON";
     case Path::kBest:
       break;
   }
@@ -48,6 +55,8 @@ unsigned OverlapOn(Path path, const uint16_t* a, const uint16_t* b, int32_t x, i
       return poke_rows::Overlap<Path::kSse2, W1, H1, W2, H2>(a, b, x, y);
     case Path::kAvx2:
       return poke_rows::Overlap<Path::kAvx2, W1, H1, W2, H2>(a, b, x, y);
+    case Path::kNeon:
+      return poke_rows::Overlap<Path::kNeon, W1, H1, W2, H2>(a, b, x, y);
     case Path::kBest:
       break;
   }

@@ -1,7 +1,8 @@
 // The scan inside Poke: rows of mask a against the matching rows of mask b, 16 pixels per AND,
 // with the clipping worked out once per scan. Every way of scanning gives the same answer: plain
-// C++, SSE2 (the x86-64 baseline) and AVX2, which is chosen at run time when the CPU has it.
-// Tests run each path against the per-pixel reference; Poke takes the best one.
+// C++; on x86-64 SSE2 (its baseline) and AVX2, which is chosen at run time when the CPU has it;
+// on AArch64 NEON, which every such CPU has. Tests run each path against the per-pixel
+// reference; Poke takes the best one.
 #pragma once
 
 #include <cstdint>
@@ -9,13 +10,19 @@
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define POKE_X86_SIMD 1
+#define POKE_SIMD 1
 #include <immintrin.h>
+#elif defined(__aarch64__) && defined(__GNUC__)
+#define POKE_NEON 1
+#define POKE_SIMD 1
+#include <arm_neon.h>
 #endif
 
 namespace poke_rows {
 
-// The instructions a scan may use. kBest asks the CPU once per call, which costs a load.
-enum class Path { kPlain, kSse2, kAvx2, kBest };
+// The instructions a scan may use: kSse2 and kAvx2 on x86-64, kNeon on AArch64. kBest asks the
+// CPU once per call, which costs a load.
+enum class Path { kPlain, kSse2, kAvx2, kNeon, kBest };
 
 inline bool CpuHasAvx2() {
 #if defined(POKE_X86_SIMD)
@@ -35,8 +42,8 @@ inline unsigned Window(const uint16_t* b, int64_t i, unsigned s) {
 }
 
 #if defined(POKE_X86_SIMD)
-// Lanes of 16-bit words, one window a lane: eight in SSE2, sixteen in AVX2. The block scan is
-// compiled once for each, from one text (poke_blocks.inc), the AVX2 copy for AVX2 only.
+// Lanes of 16-bit words, one window a lane: eight in SSE2 and NEON, sixteen in AVX2. The block
+// scan is compiled once for each, from one text (poke_blocks.inc), the AVX2 copy for AVX2 only.
 struct Sse2 {
   using V = __m128i;
   static constexpr int32_t kLanes = 8;
@@ -53,6 +60,26 @@ namespace sse2 {
 using L = Sse2;
 #include "collision/poke_blocks.inc"
 }  // namespace sse2
+
+// The narrow pairs' four rows at a time (see PairOverlaps) in 32-bit lanes.
+struct Sse2Pair {
+  __m128i right, left, keep;
+  explicit Sse2Pair(int64_t ox)
+      : right(_mm_cvtsi32_si128(ox >= 0 ? int(ox) : 32)),  // 32 clears the lane
+        left(_mm_cvtsi32_si128(ox >= 0 ? int(32 - ox) : int(-ox))),
+        keep(_mm_set1_epi32(ox < 0 ? 0x0000FFFF : ox > 16 ? int(0xFFFF0000u) : -1)) {}
+  // Four words of a, each placed over its row of b (eight words), ANDed with it.
+  __m128i Four(const uint16_t* a, const uint16_t* b) const {
+    const __m128i words = _mm_unpacklo_epi16(
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)), _mm_setzero_si128());
+    const __m128i placed =
+        _mm_and_si128(_mm_or_si128(_mm_srl_epi32(words, right), _mm_sll_epi32(words, left)), keep);
+    return _mm_and_si128(placed, Sse2::Load(b));
+  }
+};
+using Lanes = Sse2;
+using PairLanes = Sse2Pair;
+namespace lanes = sse2;
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
@@ -75,21 +102,59 @@ using L = Avx2;
 #pragma GCC pop_options
 #endif
 
+#if defined(POKE_NEON)
+struct Neon {
+  using V = uint16x8_t;
+  static constexpr int32_t kLanes = 8;
+  static V Load(const uint16_t* p) { return vld1q_u16(p); }
+  static V And(V x, V y) { return vandq_u16(x, y); }
+  static V Or(V x, V y) { return vorrq_u16(x, y); }
+  // A shift by a lane's width or more empties it, as in SSE2; a negative count shifts right.
+  static V Shl(V v, unsigned s) { return vshlq_u16(v, vdupq_n_s16(int16_t(s))); }
+  static V Shr(V v, unsigned s) { return vshlq_u16(v, vdupq_n_s16(int16_t(-int(s)))); }
+  static V Zero() { return vdupq_n_u16(0); }
+  static bool Any(V v) { return vmaxvq_u16(v) != 0; }
+};
+
+namespace neon {
+using L = Neon;
+#include "collision/poke_blocks.inc"
+}  // namespace neon
+
+struct NeonPair {
+  int32x4_t right, left;
+  uint32x4_t keep;
+  explicit NeonPair(int64_t ox)
+      : right(vdupq_n_s32(ox >= 0 ? -int32_t(ox) : -32)),
+        left(vdupq_n_s32(ox >= 0 ? int32_t(32 - ox) : int32_t(-ox))),
+        keep(vdupq_n_u32(ox < 0 ? 0x0000FFFFu : ox > 16 ? 0xFFFF0000u : 0xFFFFFFFFu)) {}
+  uint16x8_t Four(const uint16_t* a, const uint16_t* b) const {
+    const uint32x4_t words = vmovl_u16(vld1_u16(a));
+    const uint32x4_t placed =
+        vandq_u32(vorrq_u32(vshlq_u32(words, right), vshlq_u32(words, left)), keep);
+    return vandq_u16(vreinterpretq_u16_u32(placed), Neon::Load(b));
+  }
+};
+using Lanes = Neon;
+using PairLanes = NeonPair;
+namespace lanes = neon;
+#endif
+
 // True if any of the n words of a meets its window of b. b[0 .. n - 1] must exist, and b[n]
 // too unless s is 0: an aligned window is the word itself.
 template <bool kSimd>
 [[gnu::always_inline]] inline bool InteriorOverlaps(const uint16_t* a, const uint16_t* b, int32_t n,
                                                     unsigned s) {
   int32_t i = 0;
-#if defined(POKE_X86_SIMD)
+#if defined(POKE_SIMD)
   if (kSimd) {
     const auto window = [&](int32_t at) {
-      return s == 0 ? Sse2::Load(b + at)
-                    : Sse2::Or(Sse2::Shl(Sse2::Load(b + at), s),
-                               Sse2::Shr(Sse2::Load(b + at + 1), 16 - s));
+      return s == 0 ? Lanes::Load(b + at)
+                    : Lanes::Or(Lanes::Shl(Lanes::Load(b + at), s),
+                                Lanes::Shr(Lanes::Load(b + at + 1), 16 - s));
     };
-    for (; i + 8 <= n; i += 8) {
-      if (Sse2::Any(Sse2::And(Sse2::Load(a + i), window(i)))) {
+    for (; i + Lanes::kLanes <= n; i += Lanes::kLanes) {
+      if (Lanes::Any(Lanes::And(Lanes::Load(a + i), window(i)))) {
         return true;
       }
     }
@@ -192,9 +257,9 @@ template <Path P, unsigned W1, unsigned H1, unsigned W2, unsigned H2>
   const auto row = [&](int64_t r) {
     return RowOverlaps<W2 / 16, kSimd>(c, a + r * (W1 / 16), b + (r + oy) * (W2 / 16));
   };
-#if defined(POKE_X86_SIMD)
+#if defined(POKE_SIMD)
   const int32_t n = c.end - c.first;
-  if (kSimd && W1 / 16 >= uint32_t(Sse2::kLanes) && n >= Sse2::kLanes && endRow - firstRow >= 3) {
+  if (kSimd && W1 / 16 >= uint32_t(Lanes::kLanes) && n >= Lanes::kLanes && endRow - firstRow >= 3) {
     if (row(firstRow)) {
       return true;
     }
@@ -203,10 +268,14 @@ template <Path P, unsigned W1, unsigned H1, unsigned W2, unsigned H2>
     const uint16_t* aFrom = a + (firstRow + 1) * (W1 / 16) + c.first;
     const uint16_t* bFrom = b + (firstRow + 1 + oy) * (W2 / 16) + c.k0 + c.first;
     const int64_t rows = endRow - firstRow - 2;
+#if defined(POKE_X86_SIMD)
     const bool avx2 = P == Path::kAvx2 || (P == Path::kBest && CpuHasAvx2());
-    if (avx2 && n >= Avx2::kLanes
-            ? avx2::Blocks(aFrom, bFrom, rows, W1 / 16, W2 / 16, n, c.s, leftOut, rightOut)
-            : sse2::Blocks(aFrom, bFrom, rows, W1 / 16, W2 / 16, n, c.s, leftOut, rightOut)) {
+    if (avx2 && n >= Avx2::kLanes) {
+      return avx2::Blocks(aFrom, bFrom, rows, W1 / 16, W2 / 16, n, c.s, leftOut, rightOut) ||
+             row(endRow - 1);
+    }
+#endif
+    if (lanes::Blocks(aFrom, bFrom, rows, W1 / 16, W2 / 16, n, c.s, leftOut, rightOut)) {
       return true;
     }
     return row(endRow - 1);
@@ -264,35 +333,27 @@ template <Path P, unsigned H1>
                                                 int64_t firstRow, int64_t endRow, int64_t oy) {
   int64_t r = firstRow;
   unsigned hits = 0;
-#if defined(POKE_X86_SIMD)
+#if defined(POKE_SIMD)
   if (P != Path::kPlain) {
     // Four rows at a time in 32-bit lanes, each lane a row of b as stored: its left word in the
     // low half, its right word in the high half. Rather than shift b into a window, a's word is
     // moved to where its pixels lie in that lane: rotated right by ox from 0 to 16, shifted
     // left into the low half for ox below 0, into the high half for ox above 16.
-    const __m128i right = _mm_cvtsi32_si128(ox >= 0 ? int(ox) : 32);  // 32 clears the lane
-    const __m128i left = _mm_cvtsi32_si128(ox >= 0 ? int(32 - ox) : int(-ox));
-    const __m128i keep = _mm_set1_epi32(ox < 0 ? 0x0000FFFF : ox > 16 ? int(0xFFFF0000u) : -1);
-    const auto four = [&](int64_t at) {
-      const __m128i words = _mm_unpacklo_epi16(
-          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + at)), _mm_setzero_si128());
-      const __m128i placed = _mm_and_si128(
-          _mm_or_si128(_mm_srl_epi32(words, right), _mm_sll_epi32(words, left)), keep);
-      return _mm_and_si128(placed, Sse2::Load(b + 2 * (at + oy)));
-    };
-    __m128i lanes = _mm_setzero_si128();
+    const PairLanes pair(ox);
+    const auto four = [&](int64_t at) { return pair.Four(a + at, b + 2 * (at + oy)); };
+    Lanes::V lanes = Lanes::Zero();
     if (H1 % 4 == 0 && firstRow == 0 && endRow == int64_t(H1)) {
       // Every row of a lies over b, the common case: a loop of known length, unrolled.
 #pragma GCC unroll 8
       for (unsigned at = 0; at < H1; at += 4) {
-        lanes = _mm_or_si128(lanes, four(at));
+        lanes = Lanes::Or(lanes, four(at));
       }
-      return Sse2::Any(lanes);
+      return Lanes::Any(lanes);
     }
     for (; r + 4 <= endRow; r += 4) {
-      lanes = _mm_or_si128(lanes, four(r));
+      lanes = Lanes::Or(lanes, four(r));
     }
-    hits = Sse2::Any(lanes);
+    hits = Lanes::Any(lanes);
   }
 #endif
   for (; r < endRow; ++r) {

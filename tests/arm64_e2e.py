@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""The arm64 package as a Raspberry Pi or an ARM laptop would take it, checked and played here:
+unpacked (never installed), the same files as the amd64 package and lintian-clean, hardened
+(Debian's checks, and return addresses signed), and its program run under qemu-user on Xvfb from
+an empty folder, so that it finds its installed images: the start-up lines, the window, the
+whole frame at rest as the amd64 game shows it but for the ball, a turn on Right, the flame on
+Up, Escape with status 0. The screenshots stay in the arm64 build tree.
+tests/arm64_e2e.py DEB NATIVE_BUILD"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from xsession import XSession, canvas, centre, output_of, settle, wait_exit
+
+deb, native = (os.path.abspath(a) for a in sys.argv[1:3])
+out = os.path.dirname(deb)
+failures = []
+GLASS = (22, 34, 72)
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message)
+    if not condition:
+        failures.append(message)
+
+
+def run(*command, cwd=None):
+    return subprocess.run(command, cwd=cwd, capture_output=True, text=True, check=True).stdout
+
+
+def contents(package):
+    return sorted(line.split()[-1] for line in run("dpkg-deb", "-c", package).splitlines())
+
+
+def at_rest(x, window, name, timeout=30):
+    """A screenshot once the rocket shows at the centre (the first frames take a while under
+    the emulator)."""
+    deadline = time.monotonic() + timeout
+    while True:
+        settle(4)
+        shot = x.screenshot(window, os.path.join(out, f"arm64-{name}.png"))
+        if canvas(shot, 160, 90) == GLASS or time.monotonic() > deadline:
+            return shot
+
+
+def differing(a, b):
+    return [(x, y) for y in range(180) for x in range(320) if canvas(a, x, y) != canvas(b, x, y)]
+
+
+def besides_the_ball(points):
+    """The points that two boxes the ball's size (16 canvas pixels), one for where it is in each
+    shot, cannot hold."""
+    rest = list(points)
+    for _ in range(2):
+        if not rest:
+            break
+        x0, y0 = rest[0]
+        box = [(x, y) for x, y in rest if x0 - 16 < x < x0 + 16 and y0 - 16 < y < y0 + 16]
+        left, top = min(x for x, _ in box), min(y for _, y in box)
+        rest = [(x, y) for x, y in rest if not (left <= x < left + 16 and top <= y < top + 16)]
+    return rest
+
+
+with XSession() as x, tempfile.TemporaryDirectory() as scratch:
+    # The package: arm64, the amd64 package's files, SDL2's runtime for arm64, lintian-clean.
+    unpacked = os.path.join(scratch, "unpacked")
+    run("dpkg-deb", "-x", deb, unpacked)
+    check(run("dpkg-deb", "-f", deb, "Architecture").strip() == "arm64", "Architecture: arm64")
+    depends = run("dpkg-deb", "-f", deb, "Depends").strip()
+    check("libsdl2-2.0-0" in depends, f"depends on SDL2's runtime: {depends}")
+    run("cpack", "-G", "DEB", "-B", os.path.join(scratch, "amd64"), cwd=native)
+    amd64 = [f for f in os.listdir(os.path.join(scratch, "amd64")) if f.endswith(".deb")]
+    check(contents(deb) == contents(os.path.join(scratch, "amd64", amd64[0])),
+          "the same files as the amd64 package")
+    lint = subprocess.run(["lintian", "--fail-on", "error,warning", "--tag-display-limit", "0",
+                           deb], capture_output=True, text=True)
+    said = (lint.stdout + lint.stderr.replace("running with root privileges is not recommended!",
+                                              "")).strip()
+    check(lint.returncode == 0 and not said, f"lintian: {said or 'silent'}")
+
+    # Hardened: Debian's checks (its control-flow check knows x86's only), and every function
+    # that saves its return address signs it.
+    game = os.path.join(unpacked, "usr", "games", "rocket")
+    hardening = subprocess.run(["hardening-check", "--nocfprotection", game],
+                               capture_output=True, text=True)
+    refused = [l for l in hardening.stdout.splitlines() if ": no" in l and "(ignored)" not in l]
+    check(hardening.returncode == 0 and not refused,
+          "hardening-check --nocfprotection:" + hardening.stdout.split(":", 1)[1].rstrip())
+    code = run("aarch64-linux-gnu-objdump", "-d", game)
+    signs, checks = code.count("\tpaciasp"), code.count("\tautiasp")
+    check(signs > 50 and checks > 50, f"pointer authentication: {signs} paciasp, {checks} autiasp")
+
+    # Played under the emulator from an empty folder, beside the amd64 game.
+    empty = os.path.join(scratch, "empty")
+    os.mkdir(empty)
+    native_game, window = x.launch(os.path.join(native, "rocket"), native)
+    reference = at_rest(x, window, "amd64-rest")
+    x.keys("Escape")
+    wait_exit(native_game)
+    process, window = x.launch("qemu-aarch64", empty, args=["-L", "/", game])
+    rest = at_rest(x, window, "rest")
+    lines = output_of(process).splitlines()
+    check(len(lines) == 51 and lines == output_of(native_game).splitlines(),
+          f"the amd64 game's 51 start-up lines ({len(lines)}, the last {lines[-1:]})")
+    geometry = x.run("xdotool", "getwindowgeometry", window).stdout
+    check("1280x720" in geometry, f"the window: {' '.join(geometry.split())}")
+    beside = besides_the_ball(differing(rest, reference))
+    check(not beside, f"the frame at rest as the amd64 game shows it but for the ball "
+          f"({len(beside)} pixels otherwise, from {beside[:3]})")
+    x.keys("Right", action="keydown")
+    settle(8)
+    x.keys("Right", action="keyup")
+    turned = x.screenshot(window, os.path.join(out, "arm64-turned.png"))
+    check(centre(turned) != centre(rest), "Right turns the rocket")
+    x.keys("Up", action="keydown")
+    deadline = time.monotonic() + 10
+    while True:
+        settle(2)
+        shot = x.screenshot(window, os.path.join(out, "arm64-thrust.png"))
+        flame = [canvas(shot, cx, cy) for cy in range(90, 120) for cx in range(140, 180)]
+        if any(r > 200 and b < 120 for r, g, b in flame) or time.monotonic() > deadline:
+            break
+    x.keys("Up", action="keyup")
+    check(any(r > 200 and b < 120 for r, g, b in flame), "Up lights the flame")
+    x.keys("Escape")
+    status = wait_exit(process, timeout=20)
+    check(status == 0, f"Escape ends it with status {status}")
+
+if failures:
+    print(f"{len(failures)} failure(s)")
+    sys.exit(1)
