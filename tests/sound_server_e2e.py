@@ -72,8 +72,11 @@ def returns(server, process, seconds=4.0):
     return None
 
 
-def came_back(server, process, x, how):
-    """The game's stream returns to a server just started, and the next Up is heard."""
+def came_back(server, process, x, how, before):
+    """Starts the server: the game's stream returns within 2 s, the next Up is heard at once,
+    and the game, ended with Escape, said `before` (the start of its line) and that the sound
+    is back, and nothing else."""
+    server.start()
     back = returns(server, process)
     check(back is not None and back <= 2.0, f"{how}: the game plays to the server again within "
           "2 s of its start: " + (f"{back:.2f} s" if back is not None else "never"))
@@ -81,7 +84,13 @@ def came_back(server, process, x, how):
     heard = hold_up_until_heard(x, clip)
     check(heard is not None and heard < 0.3, f"{how}: the next Up is heard " +
           (f"{heard * 1000:.0f} ms after the press" if heard is not None else "never"))
-    return clip
+    x.keys("Escape")
+    status = wait_exit(process)
+    keep(clip.stop(), how.replace(" ", "-"))
+    lines, log = said(process)
+    check(status == 0 and len(lines) == 2 and lines[0].startswith(before) and
+          lines[1] == "rocket: sound is back" and len(log) == 51,
+          f"{how}: status {status}, {len(log)} lines out, said {lines}")
 
 
 with tempfile.TemporaryDirectory() as folder, XSession() as x, SoundServer(folder) as server:
@@ -116,28 +125,13 @@ with tempfile.TemporaryDirectory() as folder, XSession() as x, SoundServer(folde
     lost, _ = said(process)
     check(len(lost) == 1 and lost[0].startswith("rocket: the sound device was lost"),
           f"a loss at rest is noticed within 1.5 s: {lost}")
-    server.start()
-    clip = came_back(server, process, x, "restarted")
-    x.keys("Escape")
-    status = wait_exit(process)
-    keep(clip.stop(), "restart")
-    lines, log = said(process)
-    check(status == 0 and lines[1:] == ["rocket: sound is back"] and len(log) == 51,
-          f"restarted: status {status}, {len(log)} lines out, said {lines}")
+    came_back(server, process, x, "restarted", "rocket: the sound device was lost")
 
     # No server when the game starts; then one starts: the sound arrives.
     server.stop()
     process, window = x.launch(game, build, env)
     settle(6)
-    server.start()
-    clip = came_back(server, process, x, "late server")
-    x.keys("Escape")
-    status = wait_exit(process)
-    keep(clip.stop(), "late-server")
-    lines, log = said(process)
-    check(status == 0 and len(lines) == 2 and lines[0].startswith("rocket: no sound (")
-          and lines[1] == "rocket: sound is back",
-          f"late server: status {status}, said {lines}")
+    came_back(server, process, x, "late server", "rocket: no sound (")
 
     # Escape while the engine burns: the rumble fades to silence.
     recording = server.record()

@@ -163,21 +163,23 @@ print(f"| sound on | {on:.1f}% |")
 print(f"| muted (--mute) | {muted:.1f}% |")
 print(f"| on / muted | {on / muted:.2f} |")
 print()
-print("| present of the first flame frame to the rumble's first sample, runs in turns | median | range |")
-print("|---|---|---|")
 names = {"disk": "disk driver", "server": "PulseAudio, as recorded from its sink"}
-for how in ("disk", "server"):
-    heard = [d for d in delays[how] if d is not None]
-    print(f"| {names[how]}, {len(heard)} of {runs} runs | {statistics.median(heard):.0f} ms | "
-          f"{min(heard):.0f} to {max(heard):.0f} ms |")
-print()
-print("| Escape with the engine burning: the last present to the process's end | median | range |")
-print("|---|---|---|")
-for how in ("disk", "server"):
-    done = [e for e in ends[how] if e is not None]
-    print(f"| {names[how]}, {len(done)} of {runs} runs | {statistics.median(done):.0f} ms | "
-          f"{min(done):.0f} to {max(done):.0f} ms |")
-print()
+
+
+def by_driver(title, measured):
+    """A table of milliseconds, one row for each way the sound went; a run that measured
+    nothing is counted out."""
+    print(f"| {title} | median | range |")
+    print("|---|---|---|")
+    for how in ("disk", "server"):
+        got = [m for m in measured[how] if m is not None]
+        print(f"| {names[how]}, {len(got)} of {runs} runs | {statistics.median(got):.0f} ms | "
+              f"{min(got):.0f} to {max(got):.0f} ms |")
+    print()
+
+
+by_driver("present of the first flame frame to the rumble's first sample, runs in turns", delays)
+by_driver("Escape with the engine burning: the last present to the process's end", ends)
 print("| A frame, present to present, PulseAudio | median | longest | frames |")
 print("|---|---|---|---|")
 for key, what in (("there", "with the server there"), ("gone", "server gone, looked for once a second")):

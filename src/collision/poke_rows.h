@@ -67,11 +67,13 @@ struct Sse2Pair {
   explicit Sse2Pair(int64_t ox)
       : right(_mm_cvtsi32_si128(ox >= 0 ? int(ox) : 32)),  // 32 clears the lane
         left(_mm_cvtsi32_si128(ox >= 0 ? int(32 - ox) : int(-ox))),
-        keep(_mm_set1_epi32(ox < 0 ? 0x0000FFFF : ox > 16 ? int(0xFFFF0000u) : -1)) {}
+        keep(_mm_set1_epi32(ox < 0    ? 0x0000FFFF
+                            : ox > 16 ? int(0xFFFF0000u)
+                                      : -1)) {}
   // Four words of a, each placed over its row of b (eight words), ANDed with it.
   __m128i Four(const uint16_t* a, const uint16_t* b) const {
-    const __m128i words = _mm_unpacklo_epi16(
-        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)), _mm_setzero_si128());
+    const __m128i words = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)),
+                                             _mm_setzero_si128());
     const __m128i placed =
         _mm_and_si128(_mm_or_si128(_mm_srl_epi32(words, right), _mm_sll_epi32(words, left)), keep);
     return _mm_and_si128(placed, Sse2::Load(b));
@@ -127,7 +129,9 @@ struct NeonPair {
   explicit NeonPair(int64_t ox)
       : right(vdupq_n_s32(ox >= 0 ? -int32_t(ox) : -32)),
         left(vdupq_n_s32(ox >= 0 ? int32_t(32 - ox) : int32_t(-ox))),
-        keep(vdupq_n_u32(ox < 0 ? 0x0000FFFFu : ox > 16 ? 0xFFFF0000u : 0xFFFFFFFFu)) {}
+        keep(vdupq_n_u32(ox < 0    ? 0x0000FFFFu
+                         : ox > 16 ? 0xFFFF0000u
+                                   : 0xFFFFFFFFu)) {}
   uint16x8_t Four(const uint16_t* a, const uint16_t* b) const {
     const uint32x4_t words = vmovl_u16(vld1_u16(a));
     const uint32x4_t placed =
