@@ -2,8 +2,9 @@
 # page. Included by the top-level CMakeLists.
 #
 # ASYNCIFY lets the game's own frame loop and its 41 ms SDL_Delay run unchanged. Only the chain
-# from main through the lists to the two places the browser gets control back (SDL's wait, and
-# its present, which yields for the screen to refresh) is rewritten for it, which keeps the
+# from main through the lists to the places the browser gets control back (SDL's wait, in the
+# frame and in the quit's wait for the sound's fade, and its present, which yields for the
+# screen to refresh) is rewritten for it, which keeps the
 # download small; the loop reaches them only through virtual calls, so the list is by name. The
 # runtime exits with the game, so the page learns that it ended; the JavaScript is minified by
 # the Closure Compiler that scripts/build-web names. The game allocates little, nearly all of it
