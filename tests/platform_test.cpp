@@ -355,6 +355,7 @@ TEST(Sound, WithoutADeviceTheGamePlaysOnSilently) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     FramesUntilADevice(audio, 3000);
     EXPECT_TRUE(audio.HasDevice()) << "a device that came after the game is taken";
+    EXPECT_TRUE(audio.GetMixer().Idle()) << "what was asked with no device is not played late";
   }
   SDL_Quit();
   std::string said = testing::internal::GetCapturedStderr();

@@ -25,11 +25,15 @@ uint32_t LeadFrames(int rate) {
 
 }  // namespace
 
-Audio::Audio(bool muted)
-    : mixer_(device_.Rate()),
-      muted_(muted),
-      leadFrames_(LeadFrames(device_.Rate())),
-      chunk_(size_t(leadFrames_) * AudioDevice::kChannels) {}
+Audio::Audio(bool muted) : mixer_(device_.Rate()), muted_(muted) {
+  FitToDevice();
+}
+
+void Audio::FitToDevice() {
+  mixer_ = Mixer(device_.Rate());
+  leadFrames_ = LeadFrames(device_.Rate());
+  chunk_.assign(size_t(leadFrames_) * AudioDevice::kChannels, 0);
+}
 
 void Audio::Play(Sound sound, float left, float right) {
   if (!muted_) {
@@ -47,9 +51,7 @@ void Audio::ToggleMute() {
 void Audio::Flush() {
   if (device_.Watch()) {
     // Back after a loss: what sounded then is long over, and the rate may be another.
-    mixer_ = Mixer(device_.Rate());
-    leadFrames_ = LeadFrames(device_.Rate());
-    chunk_.assign(size_t(leadFrames_) * AudioDevice::kChannels, 0);
+    FitToDevice();
     return;
   }
   if (device_.Id() == 0 || mixer_.Idle()) {

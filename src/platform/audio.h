@@ -38,11 +38,13 @@ class Audio {
   bool HasDevice() const { return device_.Id() != 0; }
 
  private:
+  // The mixer, the lead and the chunk made anew at the device's rate.
+  void FitToDevice();
   void Queue(uint32_t frames);
 
   AudioDevice device_;
   Mixer mixer_;  // at the device's rate, made anew with each device
   bool muted_;
-  uint32_t leadFrames_;
+  uint32_t leadFrames_ = 0;
   std::vector<int16_t> chunk_;  // room for a whole lead, made with each device
 };
