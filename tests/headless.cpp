@@ -7,6 +7,7 @@
 
 #include "platform/audio.h"
 #include "platform/controls.h"
+#include "platform/frame_trace.h"
 #include "platform/image_table.h"
 
 Frame::Frame(SDL_Renderer* renderer) {
@@ -58,6 +59,7 @@ void Release(Dp& dp) {
   delete[] dp.keys;
   delete dp.controls;  // closes the pads it had open
   delete dp.audio;     // and the sound device
+  delete dp.trace;
   // Back on the window first: SDL 2.26 leaks a little when the renderer dies drawing to a
   // texture.
   SDL_SetRenderTarget(dp.renderer, nullptr);
@@ -143,9 +145,11 @@ void CallLog::Note(const std::string& call) {
   calls_ += calls_.empty() ? call : " " + call;
 }
 
-void CallLog::NoteQueue(SDL_AudioDeviceID device) {
+void CallLog::NoteQueue(SDL_AudioDeviceID device, const void* data, Uint32 bytes) {
   Note("queue");
   queuedDevice_ = device;
+  const auto* samples = static_cast<const int16_t*>(data);
+  queued_.insert(queued_.end(), samples, samples + bytes / sizeof(int16_t));
 }
 
 void CallLog::NoteCopy(SDL_Texture* texture) {
@@ -184,7 +188,7 @@ void SDL_Delay(Uint32 ms) {
 int SDL_QueueAudio(SDL_AudioDeviceID device, const void* data, Uint32 bytes) {
   static const auto next = Next<int (*)(SDL_AudioDeviceID, const void*, Uint32)>("SDL_QueueAudio");
   if (activeLog != nullptr) {
-    activeLog->NoteQueue(device);
+    activeLog->NoteQueue(device, data, bytes);
   }
   return next(device, data, bytes);
 }

@@ -67,12 +67,15 @@ class CallLog {
   void NoteCopy(SDL_Texture* texture);
   // The sound device samples were last queued for, 0 before any.
   SDL_AudioDeviceID QueuedDevice() const { return queuedDevice_; }
-  void NoteQueue(SDL_AudioDeviceID device);
+  // Every sample queued while the log is alive, in order, left and right interleaved.
+  const std::vector<int16_t>& Queued() const { return queued_; }
+  void NoteQueue(SDL_AudioDeviceID device, const void* data, Uint32 bytes);
 
  private:
   const Dp& dp_;
   std::string calls_;
   SDL_AudioDeviceID queuedDevice_ = 0;
+  std::vector<int16_t> queued_;
 };
 
 // While true, SDL_CreateRenderer refuses to make a software renderer, as on a window nothing can

@@ -13,7 +13,7 @@ import tempfile
 from PIL import Image
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
-from xsession import XSession, output_of, settle, wait_exit
+from xsession import XSession, output_of, play, wait_exit
 
 build, source, VERSION, APP_ID = sys.argv[1:5]
 failures = []
@@ -29,9 +29,9 @@ def check(condition, message):
 def plays(x, game, cwd, name):
     """Starts the game from `cwd`, sees the rocket at the centre, quits with Escape."""
     process, window = x.launch(game, cwd)
-    # The first frames come later on a busy machine: look again for up to 5 s.
+    # The first frames come later on a busy machine: look again, a few frames apart.
     for _ in range(25):
-        settle(4)
+        play(process, 4)
         shot = x.screenshot(window, os.path.join(build, f"install-{name}.png"))
         if shot.getpixel((640 + 1, 360 + 1)) == GLASS:
             break

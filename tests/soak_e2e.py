@@ -8,7 +8,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
-from xsession import XSession, output_of, settle, wait_exit
+from xsession import XSession, output_of, play, wait_exit
 
 # Resident memory may move a little as the allocator and the X server's shared pages settle;
 # anything that grows with play time would pass this within seconds.
@@ -32,7 +32,7 @@ def resident_kb(pid):
 
 with XSession() as x:
     process, window = x.launch(game, build)
-    settle(60)  # past the first frames: everything is loaded and drawn once
+    play(process, 60)  # past the first frames: everything is loaded and drawn once
     baseline = resident_kb(process.pid)
     chooser = random.Random(20261208)
     held = set()
@@ -50,7 +50,7 @@ with XSession() as x:
         time.sleep(chooser.uniform(0.02, 0.3))
     for key in held:
         x.keys(key, action="keyup")
-    settle(4)
+    play(process, 4)
     crashed = process.poll()
     final = resident_kb(process.pid) if crashed is None else 0
     x.keys("Escape")

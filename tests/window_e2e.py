@@ -10,7 +10,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
-from xsession import XSession, output_of, settle, wait_exit
+from xsession import XSession, output_of, play, wait_exit
 
 game, build, close_window, version = sys.argv[1:5]
 failures = []
@@ -40,12 +40,7 @@ with XSession() as x:
         check("1280x720" in geometry, f"{how_}: window geometry {geometry!r}")
         # A program reading the game's output sees every line as it is written, the last
         # loading line while the window is still open, not in a heap at exit.
-        for _ in range(100):
-            said = output_of(process).splitlines()
-            if len(said) >= 51:
-                break
-            time.sleep(0.05)
-        time.sleep(0.2)
+        play(process, 4)
         said = output_of(process).splitlines()
         silent = [l for l in said if l.startswith("rocket: no sound (")]
         said = [l for l in said if l not in silent]
@@ -53,7 +48,6 @@ with XSession() as x:
         check(process.poll() is None and len(said) == 51 and said[:2] == SELF_TEST
               and said[-1] == table_order()[-1],
               f"{how_}: {len(said)} lines read while the window is open, the last {said[-1:]}")
-        settle()
         shot = x.screenshot(window, os.path.join(build, f"window-{how}.png"))
         check(shot.size == (1280, 720), f"{how}: screenshot size {shot.size}")
         check(shot.getpixel((4, 4)) == (0, 0, 0), f"{how}: corner not black")
@@ -85,7 +79,7 @@ with XSession("1920x1200", window_manager=True) as x:
             if geometry()[1] == size:
                 break
             time.sleep(0.05)
-        settle(4)
+        play(process, 4)
         return geometry()
 
     for keys in ("F11", "alt+Return"):

@@ -1,8 +1,10 @@
 """The real game in a real X window: Xvfb, xdotool and screenshots, for the end-to-end tests."""
 import os
+import re
 import subprocess
 import tempfile
 import time
+from collections import namedtuple
 
 from PIL import Image
 
@@ -69,10 +71,11 @@ class XSession:
         return subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=timeout)
 
     def launch(self, game, cwd, extra_env=None, args=()):
-        """Starts the game and waits for its window to be mapped; returns (process, window).
-        process.started_ns is the monotonic clock just before the launch."""
-        out = tempfile.TemporaryFile(mode="w+")
-        env = dict(self.env, **(extra_env or {}))
+        """Starts the game, with its frame trace on, and waits for its window to be mapped;
+        returns (process, window). process.started_ns is the monotonic clock just before the
+        launch."""
+        out = tempfile.TemporaryFile()
+        env = dict(self.env, ROCKET_FRAME_TRACE="1", **(extra_env or {}))
         started_ns = time.monotonic_ns()
         process = subprocess.Popen([game, *args], cwd=cwd, env=env, stdout=out,
                                    stderr=subprocess.STDOUT)
@@ -102,6 +105,25 @@ class XSession:
         """xdotool key, keydown or keyup on the focused window."""
         self.run("xdotool", action, *names)
 
+    def hold(self, process, key, frames, release=True):
+        """Holds an arrow key until the game has read it held at the end of `frames` frames,
+        then (with `release`) lets go and waits until the game has read that; returns the
+        trace."""
+        flag = ARROWS.index(key)
+        start = len(trace_of(process))
+
+        def held(trace):
+            return sum(line.keys[flag] == "1" for line in trace[start:]) >= frames
+
+        self.keys(key, action="keydown")
+        trace = play(process, frames=1 << 30, until=held)
+        if release:
+            self.keys(key, action="keyup")
+            trace = play(process, frames=1 << 30,
+                         until=lambda t: held(t) and t[-1].keys[flag] == "0")
+            trace = play(process, 2)  # what the key did is shown up to two frames later
+        return trace
+
     def screenshot(self, window, path):
         """The window's pixels as a PIL image, also kept at `path`."""
         self.run("import", "-window", window, path)
@@ -118,9 +140,96 @@ def centre(shot):
     return [canvas(shot, x, y) for y in range(70, 110) for x in range(140, 180)]
 
 
+# The game's frame trace (ROCKET_FRAME_TRACE): a line on standard error at the end of each
+# frame, once the input is read. `keys` are the flags the next frame acts on (up, down, left,
+# right, spare); `queued`, the sample frames handed to the sound device so far.
+TraceLine = namedtuple("TraceLine", "frame keys mute queued")
+ARROWS = ("Up", "Down", "Left", "Right")
+TRACE = re.compile(r"^frame (\d+) keys ([01]{5}) mute ([01]) queued (\d+)$")
+
+
+def _lines(process):
+    """Read without moving the file's offset, which the game shares and writes at: a seek of
+    the reader's between two of the game's lines would have the next written over the first."""
+    fd = process.output_file.fileno()
+    text = os.pread(fd, os.fstat(fd).st_size, 0).decode(errors="replace")
+    return text.splitlines(keepends=True)
+
+
 def output_of(process):
-    process.output_file.seek(0)
-    return process.output_file.read()
+    """What the game printed, standard output and error, without its frame trace."""
+    return "".join(line for line in _lines(process) if not TRACE.match(line.rstrip("\n")))
+
+
+def trace_of(process):
+    """The game's frame trace so far, one TraceLine a frame."""
+    found = (TRACE.match(line.rstrip("\n")) for line in _lines(process) if line.endswith("\n"))
+    return [TraceLine(int(m[1]), m[2], m[3] == "1", int(m[4])) for m in found if m]
+
+
+def play(process, frames=4, until=None, limit=120):
+    """Waits while the game plays `frames` more frames, by its trace, or, with `until`, until
+    `until(trace)` holds or `frames` have passed; returns the trace. A game that stops or hangs
+    ends the wait (after `limit` seconds, which no frame count comes near): what it did is
+    then judged by the caller."""
+    start = len(trace_of(process))
+    deadline = time.monotonic() + limit
+    while process.poll() is None and time.monotonic() < deadline:
+        trace = trace_of(process)
+        if len(trace) >= start + frames or (until is not None and until(trace)):
+            return trace
+        time.sleep(0.01)
+    return trace_of(process)
+
+
+def knocks(frames):
+    """The frames in which the ball turns, and knocks, among the game's first `frames`: it
+    is put at the centre in the first frame and moves from the second, 2 pixels a frame
+    across and 1 down until its first vertical turn, turning once past 159 and 89 pixels out.
+    Its knocks come by frames alone."""
+    x, y, vx, vy, found = 0, 0, 2, 1, []
+    for frame in range(2, frames + 1):
+        turned = abs(x) > 159 or abs(y) > 89
+        vx = -2 if x > 159 else 2 if x < -159 else vx
+        vy = -2 if y > 89 else 2 if y < -89 else vy
+        x, y = x + vx, y + vy
+        if turned:
+            found.append(frame)
+    return found
+
+
+def between_knocks(process, frames):
+    """Waits until the ball's knocks are at least four frames behind and `frames` and ten more
+    ahead, so that a sound held for `frames` from now is heard alone; returns the trace."""
+    def clear(trace):
+        now = trace[-1].frame if trace else 0
+        return not any(now - 4 <= k <= now + frames + 10 for k in knocks(now + frames + 10))
+    return play(process, 1 << 30, until=clear)
+
+
+def flame_queued(trace):
+    """Sample frames the game queued in the frames that showed the flame. Up read at the end of
+    one frame starts the engine in the next, which shows the flame from the frame after; each
+    frame's queue is its line's growth. (No turn: a turn keeps the engine on.)"""
+    return sum(shown.queued - before.queued
+               for read, before, shown in zip(trace, trace[1:], trace[2:]) if read.keys[0] == "1")
+
+
+def flame_frames(trace):
+    return sum(1 for line in trace[:-2] if line.keys[0] == "1")
+
+
+def heard_rumble(samples):
+    """Sample frames of the rumble heard in 16-bit stereo `samples`: from its first sample to
+    its last (the rumble comes from the centre, the same on both sides, which a knock of the
+    ball at a side never is), every sample frame not silent. A knock under the rumble is
+    counted as the rumble it hides; a moment the device ran dry because a frame was late is not
+    counted, since it is not the game's sound."""
+    frames = len(samples) // 2
+    rumble = [i for i in range(frames) if samples[2 * i] == samples[2 * i + 1] != 0]
+    if not rumble:
+        return 0
+    return sum(1 for i in range(rumble[0], rumble[-1] + 1) if samples[2 * i] or samples[2 * i + 1])
 
 
 def wait_exit(process, timeout=10):
@@ -141,5 +250,6 @@ def cpu_seconds(pid):
 
 
 def settle(frames=4):
-    """Gives the game a few of its ~24 frames a second."""
+    """Gives a game whose frame trace is not read (under Wine, for a screenshot) a few of its
+    ~21 frames a second."""
     time.sleep(frames * 0.045)

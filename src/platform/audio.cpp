@@ -67,7 +67,9 @@ void Audio::Queue(uint32_t frames) {
   mixer_.Render(chunk_.data(), int(frames));
   if (SDL_QueueAudio(device_.Id(), chunk_.data(), frames * kFrameBytes) != 0) {
     device_.Drop("the sound device failed");
+    return;
   }
+  queuedFrames_ += frames;
 }
 
 void Audio::Finish() {

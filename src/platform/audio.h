@@ -36,6 +36,8 @@ class Audio {
   // The mixer the frames ask, for tests that render a frame's samples without a device.
   Mixer& GetMixer() { return mixer_; }
   bool HasDevice() const { return device_.Id() != 0; }
+  // Sample frames handed to devices since the start, for the frame trace.
+  uint64_t QueuedFrames() const { return queuedFrames_; }
 
  private:
   // The mixer, the lead and the chunk made anew at the device's rate.
@@ -47,4 +49,5 @@ class Audio {
   bool muted_;
   uint32_t leadFrames_ = 0;
   std::vector<int16_t> chunk_;  // room for a whole lead, made with each device
+  uint64_t queuedFrames_ = 0;
 };

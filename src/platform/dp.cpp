@@ -8,6 +8,7 @@
 #include "platform/asset_files.h"
 #include "platform/audio.h"
 #include "platform/controls.h"
+#include "platform/frame_trace.h"
 #include "platform/image_table.h"
 
 namespace {
@@ -76,6 +77,7 @@ Dp Dp::Init(bool muted) {
     dp.LoadImage(image, ImagePath(image), root);
   }
   dp.audio = new Audio(muted);
+  dp.trace = FrameTrace::FromEnvironment();
   return dp;
 }
 

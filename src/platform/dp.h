@@ -11,6 +11,7 @@
 
 class Audio;
 class Controls;
+class FrameTrace;
 
 // Indices of the key flags: 1 while the key is held.
 enum Key { kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySpare, kKeyCount };
@@ -30,6 +31,7 @@ struct Dp {
   SDL_Texture* canvas;  // the frame, drawn 1:1; null where images go straight to the window
   Controls* controls;   // the keyboard's levels and the open game controllers, behind `keys`
   Audio* audio;         // the sound device and its mixer; silent when there is no device
+  FrameTrace* trace;    // a line a frame on standard error for tests; null unless asked for
 
   // Starts SDL, opens the window and loads every image, then the sound, off from the start if
   // `muted`; ends the process through Crash on any failure but the sound's. Called once, by

@@ -10,6 +10,7 @@
 #include "platform/audio.h"
 #include "platform/controls.h"
 #include "platform/dp.h"
+#include "platform/frame_trace.h"
 
 // Clears the frame to the start-up draw colour (black); first in the top-level list so every
 // actor draws on a clean canvas.
@@ -106,6 +107,9 @@ class KeyToExit final : public Co<Dp*, Rest...> {
       }
     }
     dp->controls->Combine(dp->keys);
+    if (dp->trace != nullptr) {
+      dp->trace->Note(dp->keys, dp->audio->Muted(), dp->audio->QueuedFrames());
+    }
     return this;
   }
 
