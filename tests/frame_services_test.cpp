@@ -421,6 +421,11 @@ TEST_F(DiskSoundTest, ASoundIsQueuedInTheFrameOfItsCauseAndTheQueueHoldsTheLead)
     EXPECT_LE(queued, rate * (66 + 41) / 1000) << "frame " << frame << ": more than the lead";
   }
   EXPECT_EQ(flames, 12);
+  // Each frame tops the queue up to the lead exactly, by what the game saw waiting: whatever
+  // the machine's pace, the device is never left short while the game keeps its frames.
+  for (const uint32_t waiting : log.TopUps()) {
+    EXPECT_EQ(waiting, rate * 66 / 1000) << "a frame left the device short, or queued too much";
+  }
 }
 
 // At quit with the engine burning, the rumble fades out after what was queued and the device
@@ -435,9 +440,21 @@ TEST_F(DiskSoundTest, AQuitFadesTheSoundOutAndLetsTheDevicePlayIt) {
   for (int frame = 0; frame < 10; ++frame) {
     Step(&game);
   }
-  dp.audio->Finish();
-  EXPECT_FALSE(dp.audio->HasDevice());
   const int rate = dp.audio->GetMixer().Rate();
+  {
+    CallLog log(dp);
+    dp.audio->Finish();
+    // What the quit queued: the fade, 5 ms, then silence only.
+    const std::vector<int16_t>& last = log.Queued();
+    int sounding = 0;
+    for (size_t i = 0; i < last.size(); ++i) {
+      sounding = last[i] != 0 ? int(i / 2) + 1 : sounding;
+    }
+    EXPECT_GT(sounding, 0) << "the quit queued no fade";
+    EXPECT_LE(sounding, rate * 5 / 1000 + 1) << "the sound is not faded out in 5 ms";
+    EXPECT_GE(int(last.size() / 2) - sounding, rate * 20 / 1000) << "no silence after the fade";
+  }
+  EXPECT_FALSE(dp.audio->HasDevice());
   const std::vector<int16_t> played = Played();
   std::vector<int> left;
   for (size_t i = 0; i < played.size(); i += 2) {

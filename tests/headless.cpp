@@ -150,6 +150,7 @@ void CallLog::NoteQueue(SDL_AudioDeviceID device, const void* data, Uint32 bytes
   queuedDevice_ = device;
   const auto* samples = static_cast<const int16_t*>(data);
   queued_.insert(queued_.end(), samples, samples + bytes / sizeof(int16_t));
+  topUps_.push_back((seenBytes_ + bytes) / (2 * sizeof(int16_t)));
 }
 
 void CallLog::NoteCopy(SDL_Texture* texture) {
@@ -191,6 +192,15 @@ int SDL_QueueAudio(SDL_AudioDeviceID device, const void* data, Uint32 bytes) {
     activeLog->NoteQueue(device, data, bytes);
   }
   return next(device, data, bytes);
+}
+
+Uint32 SDL_GetQueuedAudioSize(SDL_AudioDeviceID device) {
+  static const auto next = Next<Uint32 (*)(SDL_AudioDeviceID)>("SDL_GetQueuedAudioSize");
+  const Uint32 bytes = next(device);
+  if (activeLog != nullptr) {
+    activeLog->NoteQueuedSize(bytes);
+  }
+  return bytes;
 }
 
 int SDL_PollEvent(SDL_Event* event) {

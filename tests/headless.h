@@ -69,13 +69,19 @@ class CallLog {
   SDL_AudioDeviceID QueuedDevice() const { return queuedDevice_; }
   // Every sample queued while the log is alive, in order, left and right interleaved.
   const std::vector<int16_t>& Queued() const { return queued_; }
+  // For each queueing, the sample frames it left waiting for the device, by the game's own
+  // reckoning: what its last look at the queue found, and what it added.
+  const std::vector<uint32_t>& TopUps() const { return topUps_; }
   void NoteQueue(SDL_AudioDeviceID device, const void* data, Uint32 bytes);
+  void NoteQueuedSize(Uint32 bytes) { seenBytes_ = bytes; }
 
  private:
   const Dp& dp_;
   std::string calls_;
   SDL_AudioDeviceID queuedDevice_ = 0;
   std::vector<int16_t> queued_;
+  std::vector<uint32_t> topUps_;
+  Uint32 seenBytes_ = 0;
 };
 
 // While true, SDL_CreateRenderer refuses to make a software renderer, as on a window nothing can

@@ -115,12 +115,12 @@ class XSession:
         def held(trace):
             return sum(line.keys[flag] == "1" for line in trace[start:]) >= frames
 
+        # A key the game never reads (a wrong key) is given up on 50 frames late.
         self.keys(key, action="keydown")
-        trace = play(process, frames=1 << 30, until=held)
+        trace = play(process, frames + 50, until=held)
         if release:
             self.keys(key, action="keyup")
-            trace = play(process, frames=1 << 30,
-                         until=lambda t: held(t) and t[-1].keys[flag] == "0")
+            trace = play(process, 50, until=lambda t: held(t) and t[-1].keys[flag] == "0")
             trace = play(process, 2)  # what the key did is shown up to two frames later
         return trace
 
@@ -167,7 +167,7 @@ def trace_of(process):
     return [TraceLine(int(m[1]), m[2], m[3] == "1", int(m[4])) for m in found if m]
 
 
-def play(process, frames=4, until=None, limit=120):
+def play(process, frames=4, until=None, limit=60):
     """Waits while the game plays `frames` more frames, by its trace, or, with `until`, until
     `until(trace)` holds or `frames` have passed; returns the trace. A game that stops or hangs
     ends the wait (after `limit` seconds, which no frame count comes near): what it did is

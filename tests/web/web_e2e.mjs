@@ -286,11 +286,14 @@ async function checkEnd(tab, when) {
   check(status === "The game has ended. Reload the page to play again.", `${when}, after Escape: "${status}"`);
 }
 
-// Holds a key for a few frames: a press and release within one frame is never seen, and a frame
-// drawn in software on a busy machine can take longer than one drawn with WebGL.
-async function hold(tab, key, frames = 5) {
+// Waits while the page plays `count` more frames, and at least as long as they take at their
+// quickest: a frame drawn in software on a busy machine can take longer than one with WebGL.
+const frames = (tab, count) => Promise.all([settle(count), played(tab, count, { more: true })]);
+
+// Holds a key for a few frames: a press and release within one frame is never seen.
+async function hold(tab, key, count = 5) {
   await tab.key("down", key);
-  await Promise.all([settle(frames), played(tab, frames, { more: true })]);
+  await frames(tab, count);
   await tab.key("up", key);
 }
 
@@ -305,11 +308,11 @@ async function playsTheBasics(tab, engine, name, reference) {
   check(unlike === 0, `${engine}: the frame at rest is Chromium's with WebGL, pixel for pixel, ` +
                       `but for the ball (${unlike} pixels differ)`);
   await hold(tab, "ArrowRight");
-  await settle(3);
+  await frames(tab, 3);
   const turned = await shot(tab, `${name}-turned`);
   check(centreChanges(rest, turned) > 20, `${engine}: the right arrow turns the rocket`);
   await tab.key("down", "ArrowUp");
-  await settle(8);
+  await frames(tab, 8);
   const burning = await shot(tab, `${name}-thrust`);
   await tab.key("up", "ArrowUp");
   check(flame(burning) > 5, `${engine}: holding up shows the flame (${flame(burning)})`);
@@ -353,9 +356,9 @@ const parts = [
       window.testPad.timestamp += 1;
     }, x);
     await tiltStick(-1);
-    await settle(5);  // a tilt and its return within one frame would never be seen
+    await frames(run.tab, 5);  // a tilt and its return within one frame would never be seen
     await tiltStick(0);
-    await settle(3);
+    await frames(run.tab, 3);
     const padTurned = await shot(run.tab, `${run.slug}-pad-turned`);
     const padChanged = centreChanges(run.turned, padTurned);
     check(padChanged > 20 && same(padTurned(160, 90), GLASS),
@@ -394,12 +397,12 @@ const parts = [
   ["flight", async (run) => {
     await run.tab.evaluate(() => { window.loudest = 0; });
     await run.tab.key("down", "ArrowUp");
-    await settle(8);
+    await frames(run.tab, 8);
     const rumble = await run.tab.evaluate(() => window.loudest);
     check(rumble > 0.02 && rumble < 1,
           `${run.name}: the thruster is heard while up is held (${rumble.toFixed(3)})`);
     const burning = await shot(run.tab, `${run.slug}-thrust`);
-    await settle(4);
+    await frames(run.tab, 4);
     const later = await shot(run.tab, `${run.slug}-page`);  // the whole page, in flight
     await run.tab.key("up", "ArrowUp");
     check(flame(burning) > 5, `${run.name}: holding up shows the flame (${flame(burning)} flame pixels)`);
@@ -537,7 +540,7 @@ const parts = [
     const phoneSilent = await soundOf(phone);
     check(phoneSilent === "suspended", `${run.name}, phone: no sound before a tap: ${phoneSilent}`);
     await phone.touch("touchStart", spot("right"));
-    await settle(2);
+    await frames(phone, 2);
     await phone.touch("touchEnd");
     const phoneSounding = await soundOf(phone);
     check(phoneSounding === "running",
@@ -546,31 +549,31 @@ const parts = [
     check(centreChanges(phoneRest, tapped) > 20, `${run.name}: a tap on the right control turns the rocket`);
     // A finger that slides off its control lets it go.
     await phone.touch("touchStart", spot("left"));
-    await settle(2);
+    await frames(phone, 2);
     await phone.touch("touchMove", [controls.left[0], controls.left[1] - 150]);
-    await settle(2);
+    await frames(phone, 2);
     const slid = await shot(phone, `${run.slug}-phone-slid`);
-    await settle(4);
+    await frames(phone, 4);
     check(centreChanges(slid, await shot(phone, `${run.slug}-phone-slid-later`)) === 0,
           `${run.name}: a finger that slides off the control stops the turn`);
     await phone.touch("touchEnd");
     await phone.touch("touchStart", spot("thrust"));
-    await settle(8);
+    await frames(phone, 8);
     const thrusting = await shot(phone, `${run.slug}-phone-thrust`);
     check(flame(thrusting) > 5,
           `${run.name}: holding the thrust control shows the flame (${flame(thrusting)})`);
     // Two fingers: turning while thrusting.
     await phone.touch("touchStart", spot("thrust"), spot("left"));
-    await settle(2);
+    await frames(phone, 2);
     const both = await shot(phone, `${run.slug}-phone-both`);
-    await settle(2);
+    await frames(phone, 2);
     const bothLater = await shot(phone, `${run.slug}-phone`);
     check(flame(bothLater) > 5 && centreChanges(both, bothLater) > 20,
           `${run.name}: two fingers at once turn and thrust`);
     await phone.touch("touchCancel");
-    await settle(6);
+    await frames(phone, 6);
     const cancelled = await shot(phone, `${run.slug}-phone-cancelled`);
-    await settle(3);
+    await frames(phone, 3);
     const afterCancel = await shot(phone, `${run.slug}-phone-after`);
     // Stars drift past a coasting rocket; a turn would change far more of its pixels.
     const turning = rocketOf(cancelled).filter((p, i) => p !== rocketOf(afterCancel)[i]).length;
