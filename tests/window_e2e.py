@@ -40,8 +40,12 @@ with XSession() as x:
         check("1280x720" in geometry, f"{how_}: window geometry {geometry!r}")
         # A program reading the game's output sees every line as it is written, the last
         # loading line while the window is still open, not in a heap at exit.
-        play(process, 4)
+        trace = play(process, 4)
         said = output_of(process).splitlines()
+        # The frame trace the other tests wait by: frames counted from 1, at rest, no sound.
+        check([line.frame for line in trace] == list(range(1, len(trace) + 1)) and
+              len(trace) >= 4 and all(line.keys == "00000" for line in trace),
+              f"{how_}: the frame trace counts the frames from 1: {trace[:2]}")
         silent = [l for l in said if l.startswith("rocket: no sound (")]
         said = [l for l in said if l not in silent]
         check(len(silent) == (audio != "dummy"), f"{how_}: lines about the sound {silent}")
