@@ -81,6 +81,8 @@ install(FILES ${CMAKE_BINARY_DIR}/${ROCKET_APP_ID}.metainfo.xml
 install(FILES ${CMAKE_BINARY_DIR}/rocket.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_BINARY_DIR}/copyright ${CMAKE_BINARY_DIR}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${dist}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+  RENAME rocket)
 
 # make package: a .deb whose dependencies dpkg-shlibdeps reads off the program.
 set(CPACK_GENERATOR DEB)
