@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 

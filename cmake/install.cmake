@@ -81,6 +81,15 @@ install(FILES ${CMAKE_BINARY_DIR}/${ROCKET_APP_ID}.metainfo.xml
 install(FILES ${CMAKE_BINARY_DIR}/rocket.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_BINARY_DIR}/copyright ${CMAKE_BINARY_DIR}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Where lintian checks the AppStream metadata (from Debian 13 on), it says so of the one warning
+# the game cannot mend yet, the homepage; the override names it, and only where this machine's
+# lintian knows the tag: an older one calls an override of a tag it does not know an error.
+execute_process(COMMAND lintian-explain-tags appstream-metadata-validation-failed
+  RESULT_VARIABLE lintian_tag_unknown OUTPUT_QUIET ERROR_QUIET)
+if(lintian_tag_unknown STREQUAL "0")
+  install(FILES ${dist}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+    RENAME rocket)
+endif()
 
 # make package: a .deb whose dependencies dpkg-shlibdeps reads off the program.
 set(CPACK_GENERATOR DEB)

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "game/rocket.h"
 #include "headless.h"

@@ -1,6 +1,10 @@
 // The backdrop and the companions: star layers and planets, the captain's eyes, the ball.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "game/ball.h"

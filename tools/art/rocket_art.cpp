@@ -1,5 +1,6 @@
 // The rocket as one vector model, pointing up, rotated to each heading; its flame; the eyes in
 // its porthole. Model units are canvas pixels with the origin on the image's centre pixel.
+#include <algorithm>
 #include <cmath>
 
 #include "art/painters.h"
