@@ -205,6 +205,36 @@ TEST_F(KeyToExitTest, AnUnpluggedPadLetsGoOfEverything) {
   EXPECT_EQ(Flags(), "01010");
 }
 
+// SDL tells of an output device gone with the game's own device's id, or with 0 for one the game
+// did not open, which over SDL3 may be the device behind the default: either is let go of, with
+// one line, and looked for again. A microphone's going is none of the game's business.
+TEST_F(KeyToExitTest, AnOutputDeviceGoneIsLetGoOfAndLookedForAgain) {
+  const auto removed = [](SDL_AudioDeviceID which, bool capture) {
+    SDL_Event event{};
+    event.type = SDL_AUDIODEVICEREMOVED;
+    event.adevice.which = which;
+    event.adevice.iscapture = capture;
+    SDL_PushEvent(&event);
+  };
+  for (const bool unopened : {true, false}) {
+    delete dp.audio;
+    dp.audio = new Audio(false);
+    ASSERT_TRUE(dp.audio->HasDevice());
+    const SDL_AudioDeviceID id = dp.audio->DeviceId();
+    removed(0, true);
+    removed(id + 1, false);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(Poll());
+    EXPECT_TRUE(dp.audio->HasDevice()) << "a microphone, or another device the game opened";
+    removed(unopened ? 0 : id, false);
+    removed(0, false);
+    EXPECT_FALSE(Poll());
+    EXPECT_FALSE(dp.audio->HasDevice());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "rocket: the sound device was lost; playing on without sound\n");
+  }
+}
+
 TEST_F(KeyToExitTest, BackQuitsAsEscapeDoes) {
   VirtualPad pad;
   EXPECT_FALSE(Poll());

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/audio.h"
 #include "platform/controls.h"
@@ -145,6 +146,14 @@ void CallLog::Note(const std::string& call) {
   calls_ += calls_.empty() ? call : " " + call;
 }
 
+void CallLog::NoteRead() {
+  const std::string poll = "poll";
+  if (calls_.size() < poll.size() ||
+      calls_.compare(calls_.size() - poll.size(), poll.size(), poll) != 0) {
+    Note(poll);
+  }
+}
+
 void CallLog::NoteQueue(SDL_AudioDeviceID device, const void* data, Uint32 bytes) {
   Note("queue");
   queuedDevice_ = device;
@@ -206,7 +215,7 @@ Uint32 SDL_GetQueuedAudioSize(SDL_AudioDeviceID device) {
 int SDL_PollEvent(SDL_Event* event) {
   static const auto next = Next<int (*)(SDL_Event*)>("SDL_PollEvent");
   if (activeLog != nullptr) {
-    activeLog->Note("poll");
+    activeLog->NoteRead();
   }
   return next(event);
 }
@@ -228,7 +237,17 @@ SDL_Renderer* SDL_CreateRenderer(SDL_Window* window, int index, Uint32 flags) {
     SDL_SetError("no software renderer either");
     return nullptr;
   }
-  return next(window, index, flags);
+  SDL_Renderer* renderer = next(window, index, flags);
+  SDL_RendererInfo info{};
+  // SDL3 beneath SDL2's name answers a request for an accelerated renderer with a software one
+  // where there is nothing better; classic SDL2 refuses it.
+  if (refuseSoftwareRenderer && renderer != nullptr && SDL_GetRendererInfo(renderer, &info) == 0 &&
+      std::strcmp(info.name, "software") == 0) {
+    SDL_DestroyRenderer(renderer);
+    SDL_SetError("no accelerated renderer");
+    return nullptr;
+  }
+  return renderer;
 }
 
 }  // extern "C"

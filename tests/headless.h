@@ -53,10 +53,11 @@ void DrawStraightToWindow(Dp& dp);
 void Release(Dp& dp);
 
 // While one is alive, the SDL calls that make up a frame are noted in order: "present",
-// "wait<ms>", "poll", "queue" for samples handed to the sound device, and "copy:<name>" for a
-// copy of an image's texture, by its file name ("copy:canvas" for the canvas). The test binaries
-// define these SDL functions themselves, pass every call on to SDL, and note it only while a log is
-// alive.
+// "wait<ms>", "poll" for one reading of the event queue, however many events it takes (SDL3
+// beneath SDL2's name has a few more at the start), "queue" for samples handed to the sound device,
+// and "copy:<name>" for a copy of an image's texture, by its file name ("copy:canvas" for the
+// canvas). The test binaries define these SDL functions themselves, pass every call on to SDL, and
+// note it only while a log is alive.
 class CallLog {
  public:
   explicit CallLog(const Dp& dp);
@@ -64,6 +65,7 @@ class CallLog {
   // The calls since the last Take, separated by blanks.
   std::string Take();
   void Note(const std::string& call);
+  void NoteRead();
   void NoteCopy(SDL_Texture* texture);
   // The sound device samples were last queued for, 0 before any.
   SDL_AudioDeviceID QueuedDevice() const { return queuedDevice_; }
@@ -84,8 +86,9 @@ class CallLog {
   Uint32 seenBytes_ = 0;
 };
 
-// While true, SDL_CreateRenderer refuses to make a software renderer, as on a window nothing can
-// draw on at all (the test binaries stand in for that call too).
+// While true, SDL_CreateRenderer makes no software renderer, whether asked for one or given one
+// for want of a better, as on a window nothing can draw on at all (the test binaries stand in
+// for that call too).
 extern bool refuseSoftwareRenderer;
 
 // A texture whose every pixel tells where it came from: red and green hold x and y (low bytes),

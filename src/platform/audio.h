@@ -33,9 +33,13 @@ class Audio {
   // is closed, so the game ends without a click. Then nothing more sounds.
   void Finish();
 
+  // SDL's word that an output device went away (see AudioDevice::Removed).
+  void DeviceRemoved(SDL_AudioDeviceID which) { device_.Removed(which); }
+
   // The mixer the frames ask, for tests that render a frame's samples without a device.
   Mixer& GetMixer() { return mixer_; }
   bool HasDevice() const { return device_.Id() != 0; }
+  SDL_AudioDeviceID DeviceId() const { return device_.Id(); }
   // Sample frames handed to devices since the start, for the frame trace.
   uint64_t QueuedFrames() const { return queuedFrames_; }
 

@@ -132,6 +132,19 @@ void AudioDevice::Drop(const char* why) {
   searchStarted_ = SDL_GetTicks();
 }
 
+void AudioDevice::Removed([[maybe_unused]] SDL_AudioDeviceID which) {
+#ifndef __EMSCRIPTEN__  // a page's audio is not lost so (see Watch)
+  // A device the game did not open may be the one behind the default: SDL3 beneath SDL2's name
+  // (sdl2-compat) then keeps the game's device playing to nothing until the system names a new
+  // default, which a restarted sound server never does, and says so only by this. Where that
+  // was not so, looking again costs a moment's silence.
+  if (id_ != 0 && (which == id_ || which == 0)) {
+    SDL_ClearError();  // whatever SDL last said is not the reason
+    Drop("the sound device was lost");
+  }
+#endif
+}
+
 bool AudioDevice::Watch() {
   if (closed_) {
     return false;

@@ -33,6 +33,10 @@ class AudioDevice {
   // Lets go of the device after a failure, with one line saying why, and looks for another.
   void Drop(const char* why);
 
+  // SDL's word that an output device went away: `which` is the game's own device, or 0 for one
+  // it did not open.
+  void Removed(SDL_AudioDeviceID which);
+
   // Closes the device for good, at quit: no more searches.
   void Close();
 

@@ -24,8 +24,12 @@ void Dp::ComposeWindow() {
   if (canvas == nullptr) {
     return;
   }
-  // Back on the window, the renderer's logical size and integer scale apply again.
+  // Back on the window, the renderer's logical size and integer scale apply again. They are
+  // set anew each frame: SDL3 beneath SDL2's name (sdl2-compat) works them out again when the
+  // window changes size, from whatever is the target then, which here is the canvas, and would
+  // leave a fullscreen canvas unscaled in a corner.
   SDL_SetRenderTarget(renderer, nullptr);
+  SDL_RenderSetLogicalSize(renderer, kCanvasWidth, kCanvasHeight);
   SDL_RenderClear(renderer);
   SDL_RenderCopy(renderer, canvas, nullptr, nullptr);
 }

@@ -22,13 +22,15 @@ constexpr Uint8 kKeyRed = 222, kKeyGreen = 173, kKeyBlue = 190;
 }  // namespace
 
 Dp Dp::Init(bool muted) {
+  // A display found by SDL itself, not a driver named on purpose (headless tests).
+  const bool searched = std::getenv("SDL_VIDEODRIVER") == nullptr;
   if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-    Crash("SDL could not initialize");
+    // SDL3 beneath SDL2's name (sdl2-compat) fails here when it finds no display at all.
+    Crash(searched ? "No display to open the window on" : "SDL could not initialize");
   }
-  // With no display SDL quietly falls back to a window nobody can see or steer. That is only
-  // wanted when the driver was named on purpose (headless tests).
+  // With no display classic SDL2 quietly falls back to a window nobody can see or steer.
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (std::getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr &&
+  if (searched && driver != nullptr &&
       (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
     SDL_SetError("no display was found (is DISPLAY or WAYLAND_DISPLAY set?)");
     Crash("No display to open the window on");

@@ -91,6 +91,11 @@ class KeyToExit final : public Co<Dp*, Rest...> {
             return new Quit<Rest...>();
           }
           break;
+        case SDL_AUDIODEVICEREMOVED:
+          if (!event.adevice.iscapture) {
+            dp->audio->DeviceRemoved(event.adevice.which);
+          }
+          break;
         case SDL_CONTROLLERDEVICEADDED:
           dp->controls->PlugIn(event.cdevice.which);
           break;
