@@ -9,13 +9,13 @@ ARM64 ?= build-arm64
 RELEASE ?= build-release
 JOBS ?= 2
 
-.PHONY: release reprotest run test check arm64 arm64-test sanitize fuzz web-test web-figures windows windows-test \
+.PHONY: release reprotest run test check arm64 arm64-test debian13-test sanitize fuzz web-test web-figures windows windows-test \
   windows-figures bench figures versus-pygame build build-all setup preview screenshot masks \
   package web serve-web format
 
 # Everything make test needs, in one go.
 setup:
-	@scripts/setup play check arm64 fuzz web browsers windows wine
+	@scripts/setup play check arm64 fuzz web browsers windows wine roots
 
 # One configuration for every native target: the tests and benchmarks join it once their
 # libraries are installed, so nothing is configured back and forth.
@@ -45,7 +45,7 @@ package: build
 # Every test: the normal suite, its test programs and the package for arm64 under qemu, the same
 # suite built with AddressSanitizer and UBSan, a bounded fuzzing run of the record reader, the
 # game in a web page in Chromium, Firefox and WebKit, and the Windows build under Wine.
-test: setup check arm64-test sanitize fuzz web-test windows-test
+test: setup check arm64-test debian13-test sanitize fuzz web-test windows-test
 
 # Every download of a release, from the commit checked out: $(RELEASE)/release holds the .deb, the
 # Windows zip, the site as a zip, the source tarball and SHA256SUMS. It stops on a tree with
@@ -112,6 +112,12 @@ arm64: build
 arm64-test: arm64 build-all
 	cd $(ARM64) && ctest --output-on-failure --no-tests=error -j$(JOBS)
 	/usr/bin/python3 tests/arm64_e2e.py $(wildcard $(ARM64)/rocket_*_arm64.deb) $(abspath $(BUILD))
+
+# The normal suite in a Debian 13 of its own (scripts/debian-root, cached), built against
+# sdl2-compat over SDL3, as most distributions now ship SDL2, then against classic SDL2.
+debian13-test:
+	@scripts/setup roots
+	JOBS=$(JOBS) scripts/debian-root trixie play check +libsdl2-compat-dev +git -- /rocket/tests/both-sdl2s
 
 # The normal suite alone.
 check: build-all

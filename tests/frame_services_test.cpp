@@ -222,10 +222,9 @@ TEST_F(KeyToExitTest, AnOutputDeviceGoneIsLetGoOfAndLookedForAgain) {
     ASSERT_TRUE(dp.audio->HasDevice());
     const SDL_AudioDeviceID id = dp.audio->DeviceId();
     removed(0, true);
-    removed(id + 1, false);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(Poll());
-    EXPECT_TRUE(dp.audio->HasDevice()) << "a microphone, or another device the game opened";
+    EXPECT_TRUE(dp.audio->HasDevice()) << "a microphone";
     removed(unopened ? 0 : id, false);
     removed(0, false);
     EXPECT_FALSE(Poll());

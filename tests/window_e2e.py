@@ -134,18 +134,23 @@ for args, status, out, err in (
     check("validating" not in done.stdout and "error :" not in done.stdout, "started: " + said)
     print("ok  ", said)
 
-started = time.monotonic()
-try:
-    done = subprocess.run([game], cwd=build, env=bare, capture_output=True, text=True, timeout=10)
-    status, lines = done.returncode, done.stdout.splitlines()
-except subprocess.TimeoutExpired:
-    status, lines = None, ["(still running after 10 s)"]
-took = time.monotonic() - started
-check(status == 1, f"no display: exit status {status}")
-check(lines[-1:] and lines[-1].startswith("error : No display to open the window on ! "),
-      f"no display: last line {lines[-1:]}")
-check(not any(l.startswith("loading ") for l in lines), "no display: images loaded anyway")
-print(f"ok   no display: exit {status} after {took:.2f} s: {lines[-1:]}")
+# No display, and a driver asked for that SDL does not have: each its own line, and nothing
+# started.
+for case, env, line in (("no display", bare, "No display to open the window on"),
+                        ("no such driver", dict(bare, SDL_VIDEODRIVER="nonexistent"),
+                         "SDL could not initialize")):
+    started = time.monotonic()
+    try:
+        done = subprocess.run([game], cwd=build, env=env, capture_output=True, text=True,
+                              timeout=10)
+        status, lines = done.returncode, done.stdout.splitlines()
+    except subprocess.TimeoutExpired:
+        status, lines = None, ["(still running after 10 s)"]
+    took = time.monotonic() - started
+    check(status == 1, f"{case}: exit status {status}")
+    check(lines[-1:] and lines[-1].startswith(f"error : {line} ! "), f"{case}: last line {lines[-1:]}")
+    check(not any(l.startswith("loading ") for l in lines), f"{case}: images loaded anyway")
+    print(f"ok   {case}: exit {status} after {took:.2f} s: {lines[-1:]}")
 
 if failures:
     print(f"{len(failures)} failure(s)")

@@ -1,9 +1,10 @@
 // What the browser test and the web figures (tools/web_figures.mjs) share: a loopback server for
 // a folder, the three browser engines as this machine can run them behind one small interface,
 // and the scripts the test puts in the page before the game's own.
-import { spawn } from "node:child_process";
-import { readFileSync, writeFileSync } from "node:fs";
+import { spawn, spawnSync } from "node:child_process";
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { createServer } from "node:net";
+import { tmpdir } from "node:os";
 import { join } from "node:path";
 import puppeteer from "puppeteer-core";
 import { Builder, By, Key } from "selenium-webdriver";
@@ -49,14 +50,45 @@ export function launch(args = [], options = {}) {
   });
 }
 
+// A sound server of the browsers' own, PulseAudio playing into a sink that goes nowhere, started
+// once and stopped with the test: the machine may have no sound device, and without one Firefox
+// never lets an audio context run (the stand-in device of its own tests is in some versions only).
+let soundEnv = null;
+async function soundServer() {
+  if (soundEnv === null) {
+    const folder = mkdtempSync(join(tmpdir(), "rocket-browser-sound-"));
+    writeFileSync(join(folder, "client.conf"), "autospawn = no\n");
+    soundEnv = { PULSE_SERVER: `unix:${join(folder, "native")}`,
+                 PULSE_CLIENTCONFIG: join(folder, "client.conf"), PULSE_RUNTIME_PATH: folder,
+                 PULSE_STATE_PATH: folder, PULSE_COOKIE: join(folder, "cookie") };
+    const env = { ...process.env, ...soundEnv, HOME: folder, XDG_RUNTIME_DIR: folder };
+    delete env.DISPLAY;
+    const server = spawn("pulseaudio", [
+      "--daemonize=no", "-n", "--exit-idle-time=-1", "--use-pid-file=no", "--log-target=stderr",
+      "--log-level=error", "-L", `module-native-protocol-unix auth-anonymous=1 socket=${folder}/native`,
+      "-L", "module-null-sink sink_name=out"], { env, stdio: "ignore" });
+    process.on("exit", () => {
+      server.kill();
+      rmSync(folder, { recursive: true, force: true });
+    });
+    // Ready when it answers (a busy machine takes a while).
+    for (let tries = 0; spawnSync("pactl", ["info"], { env, stdio: "ignore" }).status !== 0; ++tries) {
+      if (tries === 1000 || server.exitCode !== null) {
+        throw new Error("the browsers' sound server did not start");
+      }
+      await pause(20);
+    }
+  }
+  return soundEnv;
+}
+
 // Debian's Firefox ESR, driven through WebDriver BiDi: on the display in DISPLAY, where it has
 // WebGL, or headless, where it has none on this machine. rocket.test names loopback, for an
-// insecure origin. This machine has no sound device, and without one Firefox never lets an
-// audio context run; its own tests' stand-in device takes the sound instead.
-export function launchFirefox(headless) {
+// insecure origin. It plays to the browsers' own sound server.
+export async function launchFirefox(headless) {
   return puppeteer.launch({ browser: "firefox", executablePath: "/usr/bin/firefox-esr", headless,
-                            extraPrefsFirefox: { "network.dns.localDomains": "rocket.test",
-                                                 "media.cubeb.force_mock_context": true } });
+                            env: { ...process.env, ...(await soundServer()) },
+                            extraPrefsFirefox: { "network.dns.localDomains": "rocket.test" } });
 }
 
 // WebKitGTK's MiniBrowser on the display in DISPLAY, driven by Debian's WebKitWebDriver

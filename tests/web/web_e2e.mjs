@@ -404,9 +404,16 @@ const parts = [
     await run.tab.evaluate(() => { window.loudest = 0; });
     await run.tab.key("down", "ArrowUp");
     await frames(run.tab, 8);
-    const rumble = await run.tab.evaluate(() => window.loudest);
-    check(rumble > 0.02 && rumble < 1,
-          `${run.name}: the thruster is heard while up is held (${rumble.toFixed(3)})`);
+    // The browser takes the page's sound a little after the frame that made it, later on a
+    // busy machine or a sound device that has only just started: up is held until it is heard,
+    // 60 frames at most.
+    let rumble = await run.tab.evaluate(() => window.loudest);
+    for (let held = 8; held < 60 && rumble <= 0.02; held += 4) {
+      await frames(run.tab, 4);
+      rumble = await run.tab.evaluate(() => window.loudest);
+    }
+    check(rumble > 0.02 && rumble < 1, `${run.name}: the thruster is heard while up is held ` +
+                                       `(${rumble.toFixed(3)}, sound ${await soundOf(run.tab)})`);
     const burning = await shot(run.tab, `${run.slug}-thrust`);
     await frames(run.tab, 4);
     const later = await shot(run.tab, `${run.slug}-page`);  // the whole page, in flight
