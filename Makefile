@@ -42,8 +42,9 @@ package: build
 	@scripts/setup package
 	cd $(BUILD) && cpack -G DEB
 
-# Every test: the normal suite, its test programs and the package for arm64 under qemu, the same
-# suite built with AddressSanitizer and UBSan, a bounded fuzzing run of the record reader, the
+# Every test: the normal suite, its test programs and the package for arm64 under qemu, the normal
+# suite in a Debian 13 against sdl2-compat over SDL3 and against classic SDL2, the same suite
+# built with AddressSanitizer and UBSan, a bounded fuzzing run of the record reader, the
 # game in a web page in Chromium, Firefox and WebKit, and the Windows build under Wine.
 test: setup check arm64-test debian13-test sanitize fuzz web-test windows-test
 
