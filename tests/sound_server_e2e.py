@@ -52,6 +52,7 @@ def ran_dry(samples, last):
     machine lets the queue run dry; the steps into and out of that are not the game's."""
     silent = [samples[2 * i] == 0 and samples[2 * i + 1] == 0 for i in range(len(samples) // 2)]
     dry = [False] * len(silent)
+    last = min(last, len(silent) - 1)
     i = 0
     while i <= last:
         j = i

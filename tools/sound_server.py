@@ -119,10 +119,16 @@ class Recorder:
         return memoryview(data).cast("h").tolist()
 
     def time_of(self, frame):
-        """When sample frame `frame` was played, on the monotonic clock: each piece arrives
-        after its last sample was played, so the earliest such bound holds for all."""
-        start = min(at - frames / RATE for at, frames in self.stamps)
-        return start + frame / RATE
+        """When sample frame `frame` was played, on the monotonic clock."""
+        return self._start() + frame / RATE
+
+    def frame_at(self, moment):
+        """The sample frame the sink plays at `moment` on the monotonic clock (see time_of)."""
+        return int((moment - self._start()) * RATE)
+
+    def _start(self):
+        # Each piece arrives after its last sample was played: the earliest bound holds for all.
+        return min(at - frames / RATE for at, frames in self.stamps)
 
     def stop(self):
         self.process.terminate()
@@ -144,10 +150,14 @@ class Clip:
         return self.recorder.samples(self.start, end)
 
     def stop(self, after=0.1):
-        """Ends the clip `after` seconds from now, once what was played by now has been
-        recorded; returns its samples."""
-        time.sleep(after)
-        self.end = self.recorder.frames()
+        """Ends the clip at what the sink plays `after` seconds from now, once the recorder has
+        it: on a busy machine the recording comes in late, and a clip cut by the clock would
+        lose its end, or all of it. Returns its samples."""
+        end = self.recorder.frame_at(time.monotonic() + after)
+        deadline = time.monotonic() + 30  # only for a recorder that stopped
+        while self.recorder.frames() < end and time.monotonic() < deadline:
+            time.sleep(0.01)
+        self.end = max(self.start, min(end, self.recorder.frames()))
         return self.samples()
 
     def time_of(self, frame):

@@ -81,8 +81,9 @@ class XSession:
                                    stderr=subprocess.STDOUT)
         process.started_ns = started_ns
         process.output_file = out
-        found = self.run("timeout", "10", "xdotool", "search", "--sync", "--onlyvisible",
-                         "--name", "^title$", timeout=15)
+        # Given up only on a game that never opens its window: a starved machine takes long.
+        found = self.run("timeout", "60", "xdotool", "search", "--sync", "--onlyvisible",
+                         "--name", "^title$", timeout=65)
         if found.returncode != 0 or not found.stdout.split():
             process.kill()
             raise RuntimeError("the game window never appeared: " + output_of(process))
