@@ -67,6 +67,7 @@ async function soundServer() {
       "--daemonize=no", "-n", "--exit-idle-time=-1", "--use-pid-file=no", "--log-target=stderr",
       "--log-level=error", "-L", `module-native-protocol-unix auth-anonymous=1 socket=${folder}/native`,
       "-L", "module-null-sink sink_name=out"], { env, stdio: "ignore" });
+    server.unref(); // a server left running must not keep the test from ending
     process.on("exit", () => {
       server.kill();
       rmSync(folder, { recursive: true, force: true });
