@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/audio_device.h"
-#include "platform/mixer.h"
+#include "sound/mixer.h"
 
 class Audio {
  public:

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/sound_table.h"
+#include "sound/sound_table.h"
 
 class Audio;
 class Controls;

@@ -1,5 +1,5 @@
 // The synthesizer and the mix.
-#include "platform/mixer.h"
+#include "sound/mixer.h"
 
 #include <cmath>
 

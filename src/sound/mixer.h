@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/sound_table.h"
+#include "sound/sound_table.h"
 
 class Mixer {
  public:
