@@ -11,7 +11,7 @@
 
 #include "core/game_cycle.h"
 #include "platform/frame_services.h"
-#include "platform/mixer.h"
+#include "sound/mixer.h"
 
 namespace {
 
@@ -49,9 +49,15 @@ Game& TheGame(bool canvas) {
 
 // What a frame at rest draws, in order: star layers, planets, eyes, rocket, ball.
 std::vector<Drawn> RestingFrame(const Db& db) {
-  return {{46, 0, 0},     {47, 0, 0},       {48, 0, 0},
-          {12, 100, 100}, {11, -100, -100}, {13, 100, -100},
-          {8, 0, 0},      {14, 0, 0},       {8, db.FlipperBallX, db.FlipperBallY}};
+  return {{kImageStarsDragonFly, 0, 0},
+          {kImageStarsOwl, 0, 0},
+          {kImageStarsSquid, 0, 0},
+          {kImagePlanetFur, 100, 100},
+          {kImagePlanetCotton, -100, -100},
+          {kImagePlanetRobot, 100, -100},
+          {kImageEyesR, 0, 0},
+          {kImageRocket00, 0, 0},
+          {kImageEyesR, db.FlipperBallX, db.FlipperBallY}};
 }
 
 // Arg 1: on the canvas; 0: straight to the window.

@@ -111,7 +111,7 @@ TEST(Art, RocketsStayInsideTheirFrameAndKeepThePortholeClear) {
 }
 
 TEST(Art, EyesShowThroughThePortholeAtEveryHeading) {
-  for (int eyesImage : {7, 8}) {
+  for (int eyesImage : {kImageEyesL, kImageEyesR}) {
     Surface eyes = Load(eyesImage);
     ASSERT_NE(eyes, nullptr);
     // Both are drawn centred on the same point: column w/2 and row h/2 of each picture.
@@ -162,7 +162,7 @@ TEST(Art, EachRocketPointsItsWayWithTheFlameBehind) {
 }
 
 TEST(Art, PlanetsAndStarFieldsHaveTheirSizes) {
-  for (int planet : {11, 12, 13}) {
+  for (int planet : {kImagePlanetCotton, kImagePlanetFur, kImagePlanetRobot}) {
     Surface s = Load(planet);
     EXPECT_EQ(s->w, 64) << ImagePath(planet);
     EXPECT_EQ(s->h, 64) << ImagePath(planet);

@@ -69,7 +69,7 @@ TEST_F(PlatformTest, InitLeavesKeysUpCameraCentredAndEveryImageLoaded) {
   for (int image = 0; image < kImageCount; ++image) {
     EXPECT_GT(GetRect(dp.textures[image]).w, 0) << ImagePath(image);
   }
-  EXPECT_EQ(GetRect(dp.textures[14]).w, 40);
+  EXPECT_EQ(GetRect(dp.textures[kImageRocket00]).w, 40);
 }
 
 TEST_F(PlatformTest, AClearedFrameIsBlack) {
@@ -88,10 +88,10 @@ TEST_F(PlatformTest, KeyedPixelsLetWhatIsBeneathShowThrough) {
       SDL_CreateTexture(dp.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 40, 40);
   std::vector<uint32_t> texels(40 * 40, 0xFFFFFFFF);
   SDL_UpdateTexture(white, nullptr, texels.data(), 40 * 4);
-  dp.textures[0] = white;
+  dp.textures[kImageBody] = white;
   SDL_RenderClear(dp.renderer);
-  dp.Blit(0, 0, 0);
-  dp.Blit(14, 0, 0);  // rocket00
+  dp.Blit(kImageBody, 0, 0);
+  dp.Blit(kImageRocket00, 0, 0);
   const Frame frame(dp.renderer);
   frame.Save("keyed-porthole.bmp");
   EXPECT_EQ(frame.At(160, 90), 0xFFFFFFu) << "porthole centre";
@@ -105,9 +105,9 @@ namespace {
 // was covered, from `source`, and nothing else.
 void ExpectBlit(Dp& dp, int w, int h, int x, int y, SDL_Rect source, SDL_Rect destination) {
   SDL_Texture* texture = CoordinateTexture(dp.renderer, w, h);
-  dp.textures[0] = texture;
+  dp.textures[kImageBody] = texture;
   SDL_RenderClear(dp.renderer);
-  dp.Blit(0, x, y);
+  dp.Blit(kImageBody, x, y);
   const Frame frame(dp.renderer);
   int wrong = 0;
   for (int cy = 0; cy < kCanvasHeight; ++cy) {
@@ -174,8 +174,8 @@ TEST_F(PlatformTest, MovingTheCameraRightMovesImagesLeft) {
 TEST_F(PlatformTest, WithoutAnAcceleratedRendererTheGameDrawsTheSamePictureInSoftware) {
   const auto picture = [this] {
     SDL_RenderClear(dp.renderer);
-    dp.Blit(14, 0, 0);
-    dp.Blit(12, 100, 60);
+    dp.Blit(kImageRocket00, 0, 0);
+    dp.Blit(kImagePlanetFur, 100, 60);
     dp.ComposeWindow();
     return Frame(dp.renderer).Pixels();
   };

@@ -29,7 +29,8 @@ using SceneryTest = GameTest;
 // Where on the canvas `image` lands when Space draws alone with the camera at (cx, cy): every
 // image of Space is hidden but that one, a single white pixel.
 std::pair<int, int> WhereSpaceDraws(Dp& dp, Db& db, int image, int cx, int cy) {
-  for (int other : {11, 12, 13, 46, 47, 48}) {
+  for (int other : {kImagePlanetCotton, kImagePlanetFur, kImagePlanetRobot, kImageStarsDragonFly,
+                    kImageStarsOwl, kImageStarsSquid}) {
     dp.textures[other] = Dot(dp.renderer, 0xFFFFFF, other == image);
   }
   dp.cameraX = cx;
@@ -62,23 +63,24 @@ TEST_F(SceneryTest, TheFirstFrameDrawsOnlyTheBackdropWithTheStarsUnderThePlanets
 
 TEST_F(SceneryTest, StarLayersFollowTheCameraAtTruncatedFractions) {
   using P = std::pair<int, int>;
-  for (int layer : {46, 47, 48}) {
+  for (int layer : {kImageStarsDragonFly, kImageStarsOwl, kImageStarsSquid}) {
     EXPECT_EQ(WhereSpaceDraws(dp, db, layer, 0, 0), P(160, 90)) << layer;
   }
   // Camera at (-5, -5): layers at world (-1, -1), (-1, -1), (-2, -2), truncated toward zero.
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 46, -5, -5), P(164, 94));
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 47, -5, -5), P(164, 94));
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 48, -5, -5), P(163, 93));
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 46, 40, -40), P(160 + 10 - 40, 90 - 10 + 40));
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImageStarsDragonFly, -5, -5), P(164, 94));
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImageStarsOwl, -5, -5), P(164, 94));
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImageStarsSquid, -5, -5), P(163, 93));
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImageStarsDragonFly, 40, -40), P(160 + 10 - 40, 90 - 10 + 40));
 }
 
 TEST_F(SceneryTest, PlanetsStandStillInTheWorld) {
   using P = std::pair<int, int>;
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 12, 100, 100), P(160, 90));    // fur
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 11, -100, -100), P(160, 90));  // cotton
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 13, 100, -100), P(160, 90));   // robot
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 12, 50, 50), P(210, 140));
-  EXPECT_EQ(WhereSpaceDraws(dp, db, 13, 0, 0), P(-1, -1)) << "at canvas (260, -10): not drawn";
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImagePlanetFur, 100, 100), P(160, 90));
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImagePlanetCotton, -100, -100), P(160, 90));
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImagePlanetRobot, 100, -100), P(160, 90));
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImagePlanetFur, 50, 50), P(210, 140));
+  EXPECT_EQ(WhereSpaceDraws(dp, db, kImagePlanetRobot, 0, 0), P(-1, -1))
+      << "at canvas (260, -10): not drawn";
 }
 
 TEST_F(SceneryTest, EyesLookToTheLastTurningKey) {

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr int kBallImage = 8;  // the ball wears the captain's right-looking eyes
+constexpr Image kBallImage = kImageEyesR;  // the ball wears the captain's right-looking eyes
 constexpr int32_t kSpeed = 2;
 // The bounce is tested before the move, so the ball reaches 160 and 90 before it turns.
 constexpr int32_t kTurnX = 159;

@@ -21,8 +21,7 @@ class CaptainLook final : public GameCo {
   }
 
   GameCo* Routine(Dp* dp, Db*) override {
-    constexpr int kEyesLeft = 7, kEyesRight = 8;
-    dp->Blit(Right ? kEyesRight : kEyesLeft, dp->cameraX, dp->cameraY);
+    dp->Blit(Right ? kImageEyesR : kImageEyesL, dp->cameraX, dp->cameraY);
     if (dp->keys[Right ? kKeyLeft : kKeyRight]) {
       return CaptainLook<!Right>::Singleton();
     }

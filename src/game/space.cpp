@@ -5,18 +5,18 @@ namespace {
 // clang-format off
 // A layer drawn at camera / k moves across the canvas at (1 - 1/k) of the camera's motion, so
 // the first layer seems nearest. Each is one picture, drawn once: no tiling.
-struct StarLayer { int image; int32_t divisor; };
+struct StarLayer { Image image; int32_t divisor; };
 constexpr StarLayer kStarLayers[] = {
-    {46, 4},  // starsDragonFly, nearest
-    {47, 3},  // starsOwl
-    {48, 2},  // starsSquid, farthest
+    {kImageStarsDragonFly, 4},  // nearest
+    {kImageStarsOwl,       3},
+    {kImageStarsSquid,     2},  // farthest
 };
 
-struct Planet { int image; int32_t x, y; };
+struct Planet { Image image; int32_t x, y; };
 constexpr Planet kPlanets[] = {
-    {12,  100,  100},  // planetFur
-    {11, -100, -100},  // planetCotton
-    {13,  100, -100},  // planetRobot
+    {kImagePlanetFur,     100,  100},
+    {kImagePlanetCotton, -100, -100},
+    {kImagePlanetRobot,   100, -100},
 };
 // clang-format on
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/image_table.h"
 #include "sound/sound_table.h"
 
 class Audio;

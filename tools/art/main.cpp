@@ -28,39 +28,39 @@ Canvas PaintImage(int image) {
     }
   }
   switch (image) {
-    case 0:
+    case kImageBody:
       return PaintBody(Pose::kStanding);
-    case 1:
+    case kImageBodyMidAir:
       return PaintBody(Pose::kMidAir);
-    case 2:
+    case kImageBodyRWalkingB:
       return PaintBody(Pose::kWalkingB);
-    case 3:
+    case kImageBodyRWalkingC:
       return PaintBody(Pose::kWalkingC);
-    case 4:
+    case kImageBodyRwalking:
       return PaintBody(Pose::kWalkingA);
-    case 5:
+    case kImageEyeBlinkR:
       return PaintAstronautEyes(true);
-    case 6:
+    case kImageEyeStareR:
       return PaintAstronautEyes(false);
-    case 7:
+    case kImageEyesL:
       return PaintEyes(false);
-    case 8:
+    case kImageEyesR:
       return PaintEyes(true);
-    case 9:
+    case kImageHelmetL:
       return PaintHelmet(false);
-    case 10:
+    case kImageHelmetR:
       return PaintHelmet(true);
-    case 11:
+    case kImagePlanetCotton:
       return PaintCottonPlanet();
-    case 12:
+    case kImagePlanetFur:
       return PaintFurPlanet();
-    case 13:
+    case kImagePlanetRobot:
       return PaintRobotPlanet();
-    case 46:
+    case kImageStarsDragonFly:
       return PaintStars(0);
-    case 47:
+    case kImageStarsOwl:
       return PaintStars(1);
-    case 48:
+    case kImageStarsSquid:
       return PaintStars(2);
   }
   std::fprintf(stderr, "rocket_art: no painter for image %d\n", image);
