@@ -8,6 +8,8 @@ WINDOWS ?= build-windows
 ARM64 ?= build-arm64
 RELEASE ?= build-release
 JOBS ?= 2
+# The end-to-end tests run by hand here find their shared checks and the X session as CTest's do.
+E2E_PYTHON = PYTHONPATH=$(CURDIR)/tests:$(CURDIR)/tools /usr/bin/python3
 
 .PHONY: release reprotest run test check arm64 arm64-test debian13-test sanitize fuzz web-test web-figures windows windows-test \
   windows-figures bench figures versus-pygame build build-all setup preview screenshot masks \
@@ -93,7 +95,7 @@ windows: build
 # The zip unpacked and played under Wine on Xvfb.
 windows-test: windows build-all
 	@scripts/setup wine
-	/usr/bin/python3 tests/windows_e2e.py $(wildcard $(WINDOWS)/rocket-*-windows-x64.zip) \
+	$(E2E_PYTHON) tests/windows_e2e.py $(wildcard $(WINDOWS)/rocket-*-windows-x64.zip) \
 	  $(abspath $(BUILD)) $(abspath $(BUILD))/tests/close_window $(abspath $(WINDOWS))
 
 # The Windows build's figures under Wine, beside the native game's.
@@ -112,7 +114,7 @@ arm64: build
 # program played under qemu on Xvfb beside the native game.
 arm64-test: arm64 build-all
 	cd $(ARM64) && ctest --output-on-failure --no-tests=error -j$(JOBS)
-	/usr/bin/python3 tests/arm64_e2e.py $(wildcard $(ARM64)/rocket_*_arm64.deb) $(abspath $(BUILD))
+	$(E2E_PYTHON) tests/arm64_e2e.py $(wildcard $(ARM64)/rocket_*_arm64.deb) $(abspath $(BUILD))
 
 # The normal suite in a Debian 13 of its own (scripts/debian-root, cached), built against
 # sdl2-compat over SDL3, as most distributions now ship SDL2, then against classic SDL2.

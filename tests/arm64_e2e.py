@@ -11,22 +11,11 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from e2e import check, finish, run
 from xsession import XSession, canvas, centre, output_of, play, wait_exit
 
 deb, native = (os.path.abspath(a) for a in sys.argv[1:3])
 out = os.path.dirname(deb)
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
-
-def run(*command, cwd=None):
-    return subprocess.run(command, cwd=cwd, capture_output=True, text=True, check=True).stdout
 
 
 def contents(package):
@@ -116,6 +105,4 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     status = wait_exit(process, timeout=20)
     check(status == 0, f"Escape ends it with status {status}")
 
-if failures:
-    print(f"{len(failures)} failure(s)")
-    sys.exit(1)
+finish()

@@ -10,7 +10,7 @@ import array
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from e2e import check, finish
 from xsession import (XSession, between_knocks, canvas, centre, flame_frames, flame_queued,
                       heard_rumble, play, wait_exit)
 
@@ -18,14 +18,7 @@ RATE = 48000
 RELEASE = RATE * 14 // 1000  # the rumble's fade once the flame is out
 
 game, build = sys.argv[1:3]
-failures = []
 GLASS, WHITE, GLINT = (22, 34, 72), (250, 250, 250), (120, 170, 255)
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
 
 
 def differing(a, b, skip_centre=True):
@@ -110,6 +103,4 @@ with XSession() as x:
     _, peak = heard(sound)
     check(status == 0 and peak == 0, f"with --mute: exit status {status}, the loudest sample {peak}")
 
-if failures:
-    print(f"{len(failures)} failure(s)")
-    sys.exit(1)
+finish()

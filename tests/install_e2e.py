@@ -12,18 +12,11 @@ import tempfile
 
 from PIL import Image
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from e2e import check, finish, run
 from xsession import XSession, output_of, play, wait_exit
 
 build, source, VERSION, APP_ID = sys.argv[1:5]
-failures = []
 GLASS = (22, 34, 72)
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
 
 
 def plays(x, game, cwd, name):
@@ -40,10 +33,6 @@ def plays(x, game, cwd, name):
     loaded = [l for l in output_of(process).splitlines() if l.startswith("loading assets/")]
     check(status == 0 and len(loaded) == 49, f"{name}: exit {status}, {len(loaded)} images")
     check(shot.getpixel((640 + 1, 360 + 1)) == GLASS, f"{name}: the porthole at the centre")
-
-
-def run(*command, cwd=None):
-    return subprocess.run(command, cwd=cwd, capture_output=True, text=True, check=True).stdout
 
 
 def silent(name, *command):
@@ -135,6 +124,4 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     silent("lintian", "lintian", "--fail-on", "error,warning", "--tag-display-limit", "0", deb)
     plays(x, os.path.join(usr, "games", "rocket"), elsewhere, "unpacked package")
 
-if failures:
-    print(f"{len(failures)} failure(s)")
-    sys.exit(1)
+finish()

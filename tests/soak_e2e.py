@@ -7,7 +7,6 @@ import random
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
 from xsession import XSession, output_of, play, wait_exit
 
 # Resident memory may move a little as the allocator and the X server's shared pages settle;

@@ -12,13 +12,12 @@ import os
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from e2e import check, finish
 from sound_server import RATE, SoundServer
 from xsession import (XSession, between_knocks, flame_frames, flame_queued, heard_rumble, output_of, play,
                       trace_of, wait_exit)
 
 game, build = sys.argv[1:3]
-failures = []
 RELEASE = RATE * 14 // 1000  # the rumble's fade once the flame is out
 FADE = RATE * 5 // 1000  # what plays when the sound is turned off or the game quits
 LEAD = RATE * 66 // 1000  # what the game keeps queued ahead of the device
@@ -27,12 +26,6 @@ LEAD = RATE * 66 // 1000  # what the game keeps queued ahead of the device
 def frames_for(seconds):
     """The most frames that `seconds` can hold: a frame is never shorter than its 41 ms wait."""
     return math.ceil(seconds / 0.041)
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
 
 
 def rumble_frames(samples):
@@ -206,6 +199,4 @@ with tempfile.TemporaryDirectory() as folder, XSession() as x, SoundServer(folde
           f"M: the rumble, then only its fade: {heard} samples heard, {by_m} queued by M's "
           f"frame, {trace[-1].queued - by_m} after it")
 
-if failures:
-    print(f"{len(failures)} failed")
-    sys.exit(1)
+finish()

@@ -9,22 +9,14 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from e2e import check, finish
 from xsession import XSession, output_of, play, wait_exit
 
 game, build, close_window, version = sys.argv[1:5]
-failures = []
 SELF_TEST = ["validating collision detection...", "collision detection is ~mostly~ valid"]
 
 
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL", message)
-
-
 def table_order():
-    sys.path.insert(0, os.path.dirname(__file__))
     names = sorted(os.listdir(os.path.join(build, "assets")))
     return ["loading assets/" + n for n in sorted(n for n in names if n.endswith(".bmp"))]
 
@@ -152,6 +144,4 @@ for case, env, line in (("no display", bare, "No display to open the window on")
     check(not any(l.startswith("loading ") for l in lines), f"{case}: images loaded anyway")
     print(f"ok   {case}: exit {status} after {took:.2f} s: {lines[-1:]}")
 
-if failures:
-    print(f"{len(failures)} failure(s)")
-    sys.exit(1)
+finish()

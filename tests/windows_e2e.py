@@ -14,22 +14,15 @@ import tempfile
 import time
 import zipfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from e2e import check, finish
 from xsession import XSession, canvas, centre, play, wait_exit
 
 archive, native, close_window, work = sys.argv[1:5]
-failures = []
 GLASS, WHITE = (22, 34, 72), (250, 250, 250)
 # Every Windows has these; anything else would have to travel in the zip.
 SYSTEM_DLLS = {"advapi32.dll", "gdi32.dll", "imm32.dll", "kernel32.dll", "msvcrt.dll",
                "ole32.dll", "oleaut32.dll", "setupapi.dll", "shell32.dll", "user32.dll",
                "version.dll", "winmm.dll", "cfgmgr32.dll"}
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
 
 
 def read_lines(pipe, count, timeout):
@@ -159,6 +152,4 @@ with tempfile.TemporaryDirectory() as scratch:
         check(status == 1, f"closing the message box ends the game with 1 (exit status {status})")
         subprocess.run(["wineserver", "-k"], env=env)
 
-if failures:
-    print(f"{len(failures)} failure(s)")
-    sys.exit(1)
+finish()

@@ -13,7 +13,6 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(__file__))
 from sound_server import SoundServer
 from xsession import XSession, cpu_seconds, wait_exit
 
