@@ -17,7 +17,7 @@ from xsession import (XSession, between_knocks, canvas, centre, flame_frames, fl
 RATE = 48000
 RELEASE = RATE * 14 // 1000  # the rumble's fade once the flame is out
 
-game, build = sys.argv[1:3]
+game, build = map(os.path.abspath, sys.argv[1:3])  # the game runs in build/
 GLASS, WHITE, GLINT = (22, 34, 72), (250, 250, 250), (120, 170, 255)
 
 

@@ -13,7 +13,7 @@ from xsession import XSession, output_of, play, wait_exit
 # anything that grows with play time would pass this within seconds.
 NOISE_KB = 2048
 
-game, build = sys.argv[1:3]
+game, build = map(os.path.abspath, sys.argv[1:3])  # the game runs in build/
 seconds = float(os.environ.get("SOAK_SECONDS", "60"))
 # AddressSanitizer keeps freed memory in quarantine (up to 256 MB) to catch use after free, so a
 # sanitized game's resident memory grows by design: there only the crash and the status count.

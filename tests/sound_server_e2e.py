@@ -17,7 +17,7 @@ from sound_server import RATE, SoundServer
 from xsession import (XSession, between_knocks, flame_frames, flame_queued, heard_rumble, output_of, play,
                       trace_of, wait_exit)
 
-game, build = sys.argv[1:3]
+game, build = map(os.path.abspath, sys.argv[1:3])  # the game runs in build/
 RELEASE = RATE * 14 // 1000  # the rumble's fade once the flame is out
 FADE = RATE * 5 // 1000  # what plays when the sound is turned off or the game quits
 LEAD = RATE * 66 // 1000  # what the game keeps queued ahead of the device

@@ -12,7 +12,8 @@ import time
 from e2e import check, finish
 from xsession import XSession, output_of, play, wait_exit
 
-game, build, close_window, version = sys.argv[1:5]
+game, build, close_window = map(os.path.abspath, sys.argv[1:4])  # the game runs in build/
+version = sys.argv[4]
 SELF_TEST = ["validating collision detection...", "collision detection is ~mostly~ valid"]
 
 
