@@ -9,7 +9,7 @@
 # runtime exits with the game, so the page learns that it ended; the JavaScript is minified by
 # the Closure Compiler that scripts/build-web names. The game allocates little, nearly all of it
 # as it starts, so the smaller of emscripten's two allocators serves.
-set(asyncify_only ${PROJECT_SOURCE_DIR}/src/platform/web/asyncify-only.json)
+set(asyncify_only ${CMAKE_CURRENT_LIST_DIR}/web/asyncify-only.json)
 set(assets ${ROCKET_NATIVE_BUILD}/assets)
 
 # SDL's audio calls two of emscripten's library functions that nothing links in by itself: the
@@ -17,7 +17,7 @@ set(assets ${ROCKET_NATIVE_BUILD}/assets)
 # begin with a $, which the link line would have to escape once for CMake and once more for
 # make, so they are read from a file. The page itself resumes the sound on every later gesture
 # and when it is shown again.
-set(library_funcs ${PROJECT_SOURCE_DIR}/src/platform/web/library-funcs.json)
+set(library_funcs ${CMAKE_CURRENT_LIST_DIR}/web/library-funcs.json)
 set(web_options -sASYNCIFY "-sASYNCIFY_ONLY=@${asyncify_only}" --closure=1 -sENVIRONMENT=web
   -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1 "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${library_funcs}"
   -sMALLOC=emmalloc)
@@ -46,4 +46,4 @@ target_link_options(rocket_file PRIVATE ${web_options} -sSINGLE_FILE=1
 add_web_program(rocket_floor bench/web_floor.cpp EXCLUDE_FROM_ALL)
 target_link_options(rocket_floor PRIVATE ${web_options} "SHELL:--preload-file ${assets}@/assets")
 
-configure_file(src/platform/web/index.html ${CMAKE_BINARY_DIR}/index.html COPYONLY)
+configure_file(dist/web/index.html ${CMAKE_BINARY_DIR}/index.html COPYONLY)
