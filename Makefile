@@ -20,8 +20,9 @@ setup:
 	@scripts/setup play check arm64 fuzz web browsers windows wine roots
 
 # One configuration for every native target: the tests and benchmarks join it once their
-# libraries are installed, so nothing is configured back and forth.
-CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# libraries are installed, so nothing is configured back and forth. Each build's settings are
+# a preset of CMakePresets.json, here given the Makefile's folder.
+CONFIGURE = cmake --preset native -B $(BUILD) >/dev/null
 
 # The game, its art, and what installing it takes (the gzipped manual page and changelog).
 build:
@@ -129,7 +130,7 @@ check: build-all
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
 	@scripts/setup play check
-	@cmake -S . -B $(BUILD)-asan -DROCKET_SANITIZE=ON -DROCKET_BENCH=OFF >/dev/null
+	@cmake --preset sanitize -B $(BUILD)-asan >/dev/null
 	@cmake --build $(BUILD)-asan -j$(JOBS)
 	cd $(BUILD)-asan && ctest --output-on-failure -j$(JOBS)
 
@@ -138,7 +139,7 @@ sanitize:
 FUZZ_SECONDS ?= 30
 fuzz:
 	@scripts/setup play fuzz
-	@cmake -S . -B $(BUILD)-fuzz -DROCKET_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --preset fuzz -B $(BUILD)-fuzz >/dev/null
 	@cmake --build $(BUILD)-fuzz -j$(JOBS)
 	@rm -rf $(BUILD)-fuzz/corpus && mkdir -p $(BUILD)-fuzz/corpus
 	$(BUILD)-fuzz/record_seeds $(BUILD)-fuzz/corpus
