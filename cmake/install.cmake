@@ -74,6 +74,33 @@ install(TARGETS rocket RUNTIME DESTINATION ${ROCKET_INSTALL_BINDIR})
 install(DIRECTORY ${ASSET_DIR}/ DESTINATION ${ROCKET_DATA_DIR}/assets FILES_MATCHING PATTERN "*.bmp")
 install(FILES ${CMAKE_BINARY_DIR}/${ROCKET_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The menu entry starts the program by its name, which the package's /usr/games on the PATH
+# answers. Installed into any other prefix (~/.local, /opt/rocket), whose games folder no PATH
+# need hold, the entry names the program by its full path instead.
+install(CODE "set(rocket_entry \"${CMAKE_INSTALL_DATADIR}/applications/${ROCKET_APP_ID}.desktop\")
+  set(rocket_bindir \"${ROCKET_INSTALL_BINDIR}\")")
+install(CODE [[
+  if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    if(NOT IS_ABSOLUTE "${rocket_entry}")
+      set(rocket_entry "${CMAKE_INSTALL_PREFIX}/${rocket_entry}")
+    endif()
+    set(exec "${CMAKE_INSTALL_PREFIX}/${rocket_bindir}/rocket")
+    # A path with a character the Exec key reserves is quoted, its \ " ` $ escaped; then every
+    # backslash is doubled once more for the key's string, and % doubled for its field codes.
+    if(exec MATCHES "[ \t\n\"'\\\\><~|&;$*?#`()]")
+      string(REPLACE "\\" "\\\\" exec "${exec}")
+      string(REPLACE "\"" "\\\"" exec "${exec}")
+      string(REPLACE "`" "\\`" exec "${exec}")
+      string(REPLACE "$" "\\$" exec "${exec}")
+      set(exec "\"${exec}\"")
+    endif()
+    string(REPLACE "\\" "\\\\" exec "${exec}")
+    string(REPLACE "%" "%%" exec "${exec}")
+    file(READ "$ENV{DESTDIR}${rocket_entry}" entry)
+    string(REPLACE "\nExec=rocket\n" "\nExec=${exec}\n" entry "${entry}")
+    file(WRITE "$ENV{DESTDIR}${rocket_entry}" "${entry}")
+  endif()
+]])
 install(FILES ${CMAKE_BINARY_DIR}/rocket.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps
   RENAME ${ROCKET_APP_ID}.png)
 install(FILES ${CMAKE_BINARY_DIR}/${ROCKET_APP_ID}.metainfo.xml

@@ -6,6 +6,8 @@ The package must satisfy lintian, and its menu entry, AppStream metadata and man
 own validators."""
 import gzip
 import os
+import re
+import shlex
 import subprocess
 import sys
 import tempfile
@@ -45,14 +47,17 @@ def silent(name, *command):
     return done
 
 
-def documents(usr, name):
-    """The menu entry, the icon, the metainfo and the manual page of an installed tree."""
+def documents(usr, name, program):
+    """The menu entry, the icon, the metainfo and the manual page of an installed tree; the
+    entry starts `program`."""
     share = os.path.join(usr, "share")
     app = APP_ID
     entry_path = os.path.join(share, "applications", app + ".desktop")
     entry = open(entry_path).read()
-    check("Exec=rocket\n" in entry and "Categories=Game;" in entry and f"Icon={app}\n" in entry,
-          f"{name}: the desktop entry")
+    check("Categories=Game;" in entry and f"Icon={app}\n" in entry, f"{name}: the desktop entry")
+    # The key's string escapes first (a doubled backslash), then its quoting, as a shell's.
+    command = shlex.split(re.search(r"^Exec=(.*)$", entry, re.M).group(1).replace("\\\\", "\\"))
+    check(command == [program], f"{name}: the menu starts {command}")
     silent(f"{name}: desktop-file-validate", "desktop-file-validate", entry_path)
     icon = os.path.join(share, "icons", "hicolor", "128x128", "apps", app + ".png")
     check(open(icon, "rb").read(8) == b"\x89PNG\r\n\x1a\n", f"{name}: the icon is a PNG")
@@ -87,12 +92,12 @@ def documents(usr, name):
 with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     plays(x, os.path.join(build, "rocket"), source, "from the repository root")
 
-    prefix = os.path.join(scratch, "prefix")
+    prefix = os.path.join(scratch, "the prefix")  # a folder name with a space, as a home may have
     run("cmake", "--install", build, "--prefix", prefix)
     elsewhere = os.path.join(scratch, "elsewhere")
     os.mkdir(elsewhere)
     plays(x, os.path.join(prefix, "games", "rocket"), elsewhere, "installed")
-    documents(prefix, "installed")
+    documents(prefix, "installed", os.path.join(prefix, "games", "rocket"))
 
     run("cpack", "-G", "DEB", "-B", os.path.join(scratch, "package"), cwd=build)
     debs = [f for f in os.listdir(os.path.join(scratch, "package")) if f.endswith(".deb")]
@@ -107,7 +112,7 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     check(os.access(os.path.join(usr, "games", "rocket"), os.X_OK), "usr/games/rocket")
     images = os.listdir(os.path.join(usr, "share", "rocket", "assets"))
     check(len(images) == 49, f"usr/share/rocket/assets holds {len(images)} images")
-    documents(usr, "package")
+    documents(usr, "package", "rocket")  # /usr/games is on Debian's PATH
     # Hardened as Debian's own packages: every check of hardening-check passes on the program,
     # but branch protection, which is ARM's (newer releases of the tool ask for it everywhere, and
     # say no of Debian's own amd64 programs too); x86's control-flow protection is checked.
