@@ -13,7 +13,7 @@ import tempfile
 import timeit
 
 os.environ["PYGAME_HIDE_SUPPORT_PROMPT"] = "1"
-import pygame  # noqa: E402  (Debian's python3-pygame, installed by scripts/setup --bench)
+import pygame  # noqa: E402  (Debian's python3-pygame, installed by scripts/setup pygame)
 
 build = os.path.abspath(sys.argv[1])
 runs = int(os.environ.get("FIGURE_RUNS", "5"))
