@@ -30,9 +30,12 @@ class XSession:
         self.env["SDL_AUDIODRIVER"] = "dummy"
         self.manager = None
         if window_manager:
-            self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
-                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self._start_window_manager()
             self._wait_for_window_manager()
+
+    def _start_window_manager(self):
+        self.manager = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def _wait_for_window_manager(self):
         """Openbox announces itself on the root window before it is done starting, and a window
@@ -42,7 +45,11 @@ class XSession:
         deadline = time.monotonic() + 60
         while "window id" not in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout:
             if time.monotonic() > deadline:
-                raise RuntimeError("openbox never announced itself on " + self.display)
+                raise RuntimeError("openbox never announced itself on %s (its status: %s)"
+                                   % (self.display, self.manager.poll()))
+            if self.manager.poll() is not None:
+                # It ended before it took the screen: started again, as a session would.
+                self._start_window_manager()
             time.sleep(0.05)
         while time.monotonic() < deadline:
             probe = subprocess.Popen(["xev", "-name", "rocket-session-probe"], env=self.env,
