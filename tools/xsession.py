@@ -150,7 +150,8 @@ def centre(shot):
 
 # The game's frame trace (ROCKET_FRAME_TRACE): a line on standard error at the end of each
 # frame, once the input is read. `keys` are the flags the next frame acts on (up, down, left,
-# right, spare); `queued`, the sample frames handed to the sound device so far.
+# right, spare); `queued`, the sample frames handed to the sound device so far. The Windows
+# game's C runtime ends its lines with "\r\n".
 TraceLine = namedtuple("TraceLine", "frame keys mute queued")
 ARROWS = ("Up", "Down", "Left", "Right")
 TRACE = re.compile(r"^frame (\d+) keys ([01]{5}) mute ([01]) queued (\d+)$")
@@ -166,20 +167,21 @@ def _lines(process):
 
 def output_of(process):
     """What the game printed, standard output and error, without its frame trace."""
-    return "".join(line for line in _lines(process) if not TRACE.match(line.rstrip("\n")))
+    return "".join(line for line in _lines(process) if not TRACE.match(line.rstrip("\r\n")))
 
 
 def trace_of(process):
     """The game's frame trace so far, one TraceLine a frame."""
-    found = (TRACE.match(line.rstrip("\n")) for line in _lines(process) if line.endswith("\n"))
+    found = (TRACE.match(line.rstrip("\r\n")) for line in _lines(process) if line.endswith("\n"))
     return [TraceLine(int(m[1]), m[2], m[3] == "1", int(m[4])) for m in found if m]
 
 
 def play(process, frames=4, until=None, limit=60):
     """Waits while the game plays `frames` more frames, by its trace, or, with `until`, until
-    `until(trace)` holds or `frames` have passed; returns the trace. A game that stops or hangs
-    ends the wait (after `limit` seconds, which no frame count comes near): what it did is
-    then judged by the caller."""
+    `until(trace)` holds or `frames` have passed; returns the trace. A game that stops ends the
+    wait, and so do `limit` seconds, which no frame count comes near: what it did is then judged
+    by the caller. A game still running that has played no frame in all that time has hung, or
+    its trace is not being read: no test can judge it, so that is an error here."""
     start = len(trace_of(process))
     deadline = time.monotonic() + limit
     while process.poll() is None and time.monotonic() < deadline:
@@ -187,7 +189,10 @@ def play(process, frames=4, until=None, limit=60):
         if len(trace) >= start + frames or (until is not None and until(trace)):
             return trace
         time.sleep(0.01)
-    return trace_of(process)
+    trace = trace_of(process)
+    if process.poll() is None and len(trace) == start:
+        raise RuntimeError(f"the game played no frame in {limit} s that its trace shows")
+    return trace
 
 
 def knocks(frames):
