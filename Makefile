@@ -121,7 +121,7 @@ arm64-test: arm64 build-all
 # sdl2-compat over SDL3, as most distributions now ship SDL2, then against classic SDL2.
 debian13-test:
 	@scripts/setup roots
-	JOBS=$(JOBS) scripts/debian-root trixie play check +libsdl2-compat-dev +git -- /rocket/tests/both-sdl2s
+	JOBS=$(JOBS) scripts/debian-root trixie play check wayland +libsdl2-compat-dev +git -- /rocket/tests/both-sdl2s
 
 # The normal suite alone.
 check: build-all

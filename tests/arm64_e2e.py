@@ -12,7 +12,8 @@ import sys
 import tempfile
 
 from e2e import check, finish, run
-from xsession import XSession, canvas, centre, output_of, play, wait_exit
+from xsession import (XSession, besides_the_ball, canvas, canvas_of, centre, differing, output_of,
+                      play, wait_exit)
 
 deb, native = (os.path.abspath(a) for a in sys.argv[1:3])
 out = os.path.dirname(deb)
@@ -27,24 +28,6 @@ def at_rest(x, process, window, name):
     emulator)."""
     play(process, 4)
     return x.screenshot(window, os.path.join(out, f"arm64-{name}.png"))
-
-
-def differing(a, b):
-    return [(x, y) for y in range(180) for x in range(320) if canvas(a, x, y) != canvas(b, x, y)]
-
-
-def besides_the_ball(points):
-    """The points that two boxes the ball's size (16 canvas pixels), one for where it is in each
-    shot, cannot hold."""
-    rest = list(points)
-    for _ in range(2):
-        if not rest:
-            break
-        x0, y0 = rest[0]
-        box = [(x, y) for x, y in rest if x0 - 16 < x < x0 + 16 and y0 - 16 < y < y0 + 16]
-        left, top = min(x for x, _ in box), min(y for _, y in box)
-        rest = [(x, y) for x, y in rest if not (left <= x < left + 16 and top <= y < top + 16)]
-    return rest
 
 
 with XSession() as x, tempfile.TemporaryDirectory() as scratch:
@@ -90,7 +73,7 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
           f"the amd64 game's 51 start-up lines ({len(lines)}, the last {lines[-1:]})")
     geometry = x.run("xdotool", "getwindowgeometry", window).stdout
     check("1280x720" in geometry, f"the window: {' '.join(geometry.split())}")
-    beside = besides_the_ball(differing(rest, reference))
+    beside = besides_the_ball(differing(canvas_of(rest)[0], canvas_of(reference)[0]))
     check(not beside, f"the frame at rest as the amd64 game shows it but for the ball "
           f"({len(beside)} pixels otherwise, from {beside[:3]})")
     x.hold(process, "Right", 3)

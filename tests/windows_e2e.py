@@ -4,8 +4,10 @@ CLOSE_WINDOW WORK. The zip's layout and the exe's import table (only DLLs every 
 GUI subsystem); then rocket.exe, unzipped into a temporary folder and started from another
 folder: its 51 lines read from the pipe while the window is still open, the 1280x720 window, the
 rocket and the eyes at its centre pixel for pixel as the native game shows them, a turn and a
-thrust, and Escape ending it with 0. With one image removed, the error line shows in a message
-box, and closing the box ends the game with 1. Wine's prefix and the screenshots stay in WORK."""
+thrust, and Escape ending it with 0. On a screen scaled to 150% (144 DPI), the window keeps its
+desktop size, 1920x1080 pixels, and shows the native game's frame at 6x, every canvas pixel a
+clean square. With one image removed, the error line shows in a message box, and closing the box
+ends the game with 1. Wine's prefixes and the screenshots stay in WORK."""
 import os
 import select
 import subprocess
@@ -15,7 +17,8 @@ import time
 import zipfile
 
 from e2e import check, finish
-from xsession import XSession, canvas, centre, play, trace_of, wait_exit
+from xsession import (XSession, besides_the_ball, canvas, canvas_of, centre, differing, play,
+                      trace_of, wait_exit)
 
 archive, native, close_window, work = sys.argv[1:5]
 GLASS, WHITE = (22, 34, 72), (250, 250, 250)
@@ -84,14 +87,15 @@ with tempfile.TemporaryDirectory() as scratch:
 
     elsewhere = os.path.join(scratch, "elsewhere")
     os.mkdir(elsewhere)
-    with XSession() as x:
+    # Room for a 1920x1080 window and Wine's frame around it.
+    with XSession(screen="2048x1200") as x:
         env = x.wine(os.path.join(work, "wine-prefix"))
 
-        def start():
+        def start(wine_env=env):
             # Standard error holds the frame trace, which the waits count frames by.
             trace = tempfile.TemporaryFile()
             game = subprocess.Popen(["wine", exe], cwd=elsewhere,
-                                    env=dict(env, ROCKET_FRAME_TRACE="1"),
+                                    env=dict(wine_env, ROCKET_FRAME_TRACE="1"),
                                     stdout=subprocess.PIPE, stderr=trace)
             game.output_file = trace
             return game
@@ -99,7 +103,8 @@ with tempfile.TemporaryDirectory() as scratch:
         # The native game's picture at rest, to compare the Windows one with.
         reference, window = x.launch(os.path.join(native, "rocket"), native)
         play(reference, 30)  # the ball leaves the centre
-        expected = centre(x.screenshot(window, os.path.join(work, "native-rest.png")))
+        native_rest = x.screenshot(window, os.path.join(work, "native-rest.png"))
+        expected = centre(native_rest)
         x.keys("Escape")
         wait_exit(reference)
 
@@ -138,6 +143,31 @@ with tempfile.TemporaryDirectory() as scratch:
         # Wine with no window manager takes a couple of seconds to let a window go.
         status = wait_exit(game, timeout=20)
         check(status == 0, f"Escape: exit status {status}")
+
+        # A laptop's screen at 150%: Windows's system DPI, in a prefix of its own.
+        scaled_env = x.wine(os.path.join(work, "wine-prefix-144dpi"))
+        subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                        "/t", "REG_DWORD", "/d", "144", "/f"], env=scaled_env, capture_output=True)
+        game = start(scaled_env)
+        window = find_window(x, "title")
+        check(window is not None, "at 144 DPI: the window appears")
+        if window:
+            geometry = x.run("xdotool", "getwindowgeometry", window).stdout
+            check("1920x1080" in geometry, f"at 144 DPI: the window 1920x1080 pixels, its "
+                  f"desktop size ({geometry.split()[-1:]})")
+            play(game, 30)
+            shot = x.screenshot(window, os.path.join(work, "windows-144dpi-rest.png"))
+            shown, smeared = canvas_of(shot, 6)
+            check(smeared == 0, f"at 144 DPI: every canvas pixel a clean 6x6 square ({smeared} "
+                  "window pixels otherwise)")
+            beside = besides_the_ball(differing(shown, canvas_of(native_rest)[0]))
+            check(not beside, f"at 144 DPI: the frame at rest as the native game shows it but "
+                  f"for the ball ({len(beside)} pixels otherwise, from {beside[:3]})")
+            x.run("xdotool", "windowfocus", "--sync", window)
+            x.keys("Escape")
+        status = wait_exit(game, timeout=20)
+        check(status == 0, f"at 144 DPI: Escape, exit status {status}")
+        subprocess.run(["wineserver", "-k"], env=scaled_env)
 
         os.remove(os.path.join(folder, "assets", "rocket00.bmp"))
         game = start()

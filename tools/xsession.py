@@ -6,7 +6,7 @@ import tempfile
 import time
 from collections import namedtuple
 
-from PIL import Image
+from PIL import Image, ImageChops
 
 
 class XSession:
@@ -81,13 +81,7 @@ class XSession:
         """Starts the game, with its frame trace on, and waits for its window to be mapped;
         returns (process, window). process.started_ns is the monotonic clock just before the
         launch."""
-        out = tempfile.TemporaryFile()
-        env = dict(self.env, ROCKET_FRAME_TRACE="1", **(extra_env or {}))
-        started_ns = time.monotonic_ns()
-        process = subprocess.Popen([game, *args], cwd=cwd, env=env, stdout=out,
-                                   stderr=subprocess.STDOUT)
-        process.started_ns = started_ns
-        process.output_file = out
+        process = start(game, cwd, dict(self.env, **(extra_env or {})), args)
         # Given up only on a game that never opens its window: a starved machine takes long.
         found = self.run("timeout", "60", "xdotool", "search", "--sync", "--onlyvisible",
                          "--name", "^title$", timeout=65)
@@ -138,9 +132,51 @@ class XSession:
         return Image.open(path).convert("RGB")
 
 
+def start(game, cwd, env, args=()):
+    """Starts the game in `env` with its frame trace on, its output kept for output_of and
+    trace_of. process.started_ns is the monotonic clock just before the launch."""
+    out = tempfile.TemporaryFile()
+    started_ns = time.monotonic_ns()
+    process = subprocess.Popen([game, *args], cwd=cwd, env=dict(env, ROCKET_FRAME_TRACE="1"),
+                               stdout=out, stderr=subprocess.STDOUT)
+    process.started_ns = started_ns
+    process.output_file = out
+    return process
+
+
 def canvas(shot, x, y):
     """A canvas pixel of a 1280x720 screenshot (4x4 window pixels each)."""
     return shot.getpixel((x * 4 + 1, y * 4 + 1))
+
+
+def canvas_of(shot, scale=4, left=0, top=0):
+    """The 320x180 canvas shown at `scale` in a screenshot, its top left corner at (left, top),
+    and the number of window pixels that differ from their canvas pixel: 0 when every canvas
+    pixel is a clean square of one colour, more where the picture was smoothed."""
+    shown = shot.crop((left, top, left + 320 * scale, top + 180 * scale))
+    small = shown.resize((320, 180), Image.NEAREST)  # each square's middle pixel
+    squares = small.resize(shown.size, Image.NEAREST)
+    smeared = sum(ImageChops.difference(shown, squares).convert("L").histogram()[1:])
+    return small, smeared
+
+
+def differing(a, b):
+    """The canvas points where two 320x180 canvases differ."""
+    return [(x, y) for y in range(180) for x in range(320) if a.getpixel((x, y)) != b.getpixel((x, y))]
+
+
+def besides_the_ball(points):
+    """The points that two boxes the ball's size (16 canvas pixels), one for where it is in each
+    of two frames at rest, cannot hold: what else differs between them."""
+    rest = list(points)
+    for _ in range(2):
+        if not rest:
+            break
+        x0, y0 = rest[0]
+        box = [(x, y) for x, y in rest if x0 - 16 < x < x0 + 16 and y0 - 16 < y < y0 + 16]
+        left, top = min(x for x, _ in box), min(y for _, y in box)
+        rest = [(x, y) for x, y in rest if not (left <= x < left + 16 and top <= y < top + 16)]
+    return rest
 
 
 def centre(shot):

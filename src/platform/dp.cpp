@@ -19,11 +19,43 @@ constexpr int kScratchBytes = 1600;
 // Pixels of this colour are see-through in every image.
 constexpr Uint8 kKeyRed = 222, kKeyGreen = 173, kKeyBlue = 190;
 
+#ifdef __EMSCRIPTEN__
+// The page sizes the canvas by the device's pixel ratio itself, which SDL's high-DPI backing
+// store would fight.
+constexpr Uint32 kWindowFlags = SDL_WINDOW_SHOWN;
+#else
+// On a scaled desktop the window keeps its size in the desktop's units and the renderer draws
+// into all its real pixels, where the logical size centres the canvas at the largest whole
+// scale: 6x at 150%, 8x at 200%. Unscaled screens and X11 see no difference.
+constexpr Uint32 kWindowFlags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
+
+// Asks the systems that scale windows by themselves for the real pixels instead. Set before
+// SDL_Init, which reads them.
+void AskForRealPixels() {
+#ifdef _WIN32
+  // SDL then declares the game aware of each monitor's scale and sizes the window in the
+  // desktop's units; otherwise Windows stretches a 1280x720 picture with a smoothing filter.
+  SDL_SetHint(SDL_HINT_WINDOWS_DPI_SCALING, "1");
+#endif
+  // SDL3 beneath SDL2's name (sdl2-compat) sizes every Wayland window in screen pixels,
+  // whatever its flags: a quarter-size window on a 200% desktop. It sets this as SDL starts, so
+  // only an override outlasts it; a player's own choice in the environment still stands.
+  // Classic SDL2 keeps a hint it does not know and never reads it.
+  constexpr const char* kScaleToDisplay = "SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY";
+  if (std::getenv(kScaleToDisplay) == nullptr) {
+    SDL_SetHintWithPriority(kScaleToDisplay, "0", SDL_HINT_OVERRIDE);
+  }
+}
+#endif
+
 }  // namespace
 
 Dp Dp::Init(bool muted) {
   // A display found by SDL itself, not a driver named on purpose (headless tests).
   const bool searched = std::getenv("SDL_VIDEODRIVER") == nullptr;
+#ifndef __EMSCRIPTEN__
+  AskForRealPixels();
+#endif
   if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     // SDL3 beneath SDL2's name (sdl2-compat) fails here when it finds no display at all.
     Crash(searched ? "No display to open the window on" : "SDL could not initialize");
@@ -38,7 +70,7 @@ Dp Dp::Init(bool muted) {
   // Without game controllers the keyboard still plays, so their failure is no reason to stop.
   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
   SDL_Window* window = SDL_CreateWindow("title", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                        kWindowWidth, kWindowHeight, SDL_WINDOW_SHOWN);
+                                        kWindowWidth, kWindowHeight, kWindowFlags);
   if (window == nullptr) {
     Crash("Window could not be created");
   }

@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""The game on a Wayland desktop scaled to 200%: weston, headless, its output 1600x900 in the
+desktop's units and so 3200x1800 pixels. The window keeps its size in the desktop's units and
+its picture is 2560x1440 pixels: the frame at rest as the game shows it in X at 100%, at 8x,
+every canvas pixel a clean square, but for the ball. SIGTERM, a session's end, quits it with 0.
+tests/wayland_e2e.py GAME BUILD"""
+import glob
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+from PIL import Image, ImageChops
+
+from e2e import check, finish
+from xsession import (XSession, besides_the_ball, canvas_of, differing, output_of, play, start,
+                      wait_exit)
+
+game, build = (os.path.abspath(a) for a in sys.argv[1:3])
+# The desktop's own colour, which the game never draws, so that its window stands out.
+DESKTOP = (0x20, 0x60, 0x30)
+SOCKET = "rocket-e2e"
+
+
+def wait_for(condition, what, limit=60):
+    deadline = time.monotonic() + limit
+    while not condition():
+        if time.monotonic() > deadline:
+            raise RuntimeError(what)
+        time.sleep(0.05)
+
+
+def screenshot(env, folder):
+    """The whole output, as weston's own screenshot client takes it (it needs --debug)."""
+    for old in glob.glob(os.path.join(folder, "*.png")):
+        os.remove(old)
+    subprocess.run(["weston-screenshooter"], cwd=folder, env=env, capture_output=True, timeout=60)
+    shots = glob.glob(os.path.join(folder, "*.png"))
+    if not shots:
+        raise RuntimeError("weston-screenshooter saved no picture")
+    return Image.open(shots[0]).convert("RGB")
+
+
+with tempfile.TemporaryDirectory() as runtime, tempfile.TemporaryDirectory() as shots:
+    os.chmod(runtime, 0o700)
+    config = os.path.join(runtime, "weston.ini")
+    with open(config, "w") as ini:
+        ini.write("[core]\nidle-time=0\n[shell]\nbackground-color=0xff%02x%02x%02x\n"
+                  "panel-position=none\nlocking=false\n" % DESKTOP)
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY") and not k.startswith("SDL_")}
+    env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY=SOCKET, SDL_AUDIODRIVER="dummy",
+               # weston draws no window frames, and the GTK frame libdecor would draw around
+               # the picture instead is the toolkit's, placed as GTK likes.
+               SDL_VIDEO_WAYLAND_ALLOW_LIBDECOR="0")
+    log = open(os.path.join(runtime, "weston.log"), "w+")
+    weston = subprocess.Popen(["weston", "--backend=headless", "--renderer=pixman",
+                               "--width=1600", "--height=900", "--scale=2", "--socket=" + SOCKET,
+                               "--config=" + config, "--debug"],
+                              env=env, stdout=log, stderr=subprocess.STDOUT)
+    try:
+        wait_for(lambda: os.path.exists(os.path.join(runtime, SOCKET)) or weston.poll() is not None,
+                 "weston never opened its socket")
+        check(weston.poll() is None, "weston runs: headless, pixman, scale 2")
+
+        # The frame at rest as the game shows it in X, unscaled.
+        with XSession() as x:
+            reference, window = x.launch(game, build)
+            play(reference, 30)  # the ball leaves the centre
+            expected, _ = canvas_of(x.screenshot(window, os.path.join(build, "x11-rest.png")))
+            x.keys("Escape")
+            wait_exit(reference)
+
+        process = start(game, build, env)
+        play(process, 30)
+        desktop = screenshot(env, shots)
+        desktop.save(os.path.join(build, "wayland-200-rest.png"))
+        check(desktop.size == (3200, 1800), f"the desktop: {desktop.size[0]}x{desktop.size[1]} "
+              "pixels")
+        # The window is whatever is not the desktop's colour.
+        box = ImageChops.difference(desktop, Image.new("RGB", desktop.size, DESKTOP)).getbbox()
+        size = (box[2] - box[0], box[3] - box[1]) if box else (0, 0)
+        check(size == (2560, 1440), f"the game's picture: {size[0]}x{size[1]} pixels "
+              f"({output_of(process).splitlines()[-1:]})")
+        if size == (2560, 1440):
+            shown, smeared = canvas_of(desktop, 8, box[0], box[1])
+            shown.save(os.path.join(build, "wayland-200-canvas.png"))
+            check(smeared == 0, f"every canvas pixel a clean 8x8 square ({smeared} pixels "
+                  "otherwise)")
+            beside = besides_the_ball(differing(shown, expected))
+            check(not beside, f"the frame at rest as the game shows it at 100% but for the ball "
+                  f"({len(beside)} pixels otherwise, from {beside[:3]})")
+        process.terminate()
+        status = wait_exit(process)
+        check(status == 0, f"SIGTERM ends it with status {status}")
+    finally:
+        weston.terminate()
+        weston.wait()
+        if weston.returncode not in (0, -15):
+            log.seek(0)
+            print(log.read()[-2000:])
+
+finish()
