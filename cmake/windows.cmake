@@ -5,9 +5,12 @@
 enable_language(RC)
 
 set(ROCKET_ICON ${ROCKET_NATIVE_BUILD}/rocket.ico)
+set(ROCKET_MANIFEST ${PROJECT_SOURCE_DIR}/dist/windows/rocket.manifest)
 configure_file(${PROJECT_SOURCE_DIR}/dist/windows/rocket.rc.in ${CMAKE_BINARY_DIR}/rocket.rc @ONLY)
 
 add_executable(rocket WIN32 src/core/main.cpp ${CMAKE_BINARY_DIR}/rocket.rc)
+set_source_files_properties(${CMAKE_BINARY_DIR}/rocket.rc PROPERTIES
+  OBJECT_DEPENDS "${ROCKET_ICON};${ROCKET_MANIFEST}")
 # SDL2main supplies WinMain, which hands the command line to main as argc and argv.
 target_link_libraries(rocket PRIVATE SDL2::SDL2main rocket_lib)
 # Nothing to install beside the exe: libgcc, libstdc++ and winpthread linked in; symbols
