@@ -84,6 +84,10 @@ with tempfile.TemporaryDirectory() as scratch:
         whole = pe.read()
     check(b"*** stack smashing detected ***" in whole and b"*** buffer overflow detected ***" in whole,
           "the stack protector and the checked calls are linked in")
+    # Wine 10, as Windows, fixes a program's awareness of display scale when it starts: only the
+    # manifest's declaration keeps a scaled screen from stretching the picture.
+    check(b"<dpiAwareness" in whole and b"PerMonitorV2" in whole,
+          "the manifest declares the exe aware of each monitor's scale")
 
     elsewhere = os.path.join(scratch, "elsewhere")
     os.mkdir(elsewhere)
