@@ -8,10 +8,16 @@ include(CheckCXXCompilerFlag)
 set(hardening_compile "")
 set(hardening_link "")
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+# A cross build takes the flags Debian gives the machine it builds for: a Debian 13 machine's
+# own include x86's -fcf-protection, which the arm64 compiler refuses.
+set(host_arch "")
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
+  set(host_arch DEB_HOST_ARCH=arm64)
+endif()
 if(DPKG_BUILDFLAGS)
   foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
     execute_process(
-      COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all
+      COMMAND ${CMAKE_COMMAND} -E env DEB_BUILD_MAINT_OPTIONS=hardening=+all ${host_arch}
               ${DPKG_BUILDFLAGS} --get ${kind}
       OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE)
     separate_arguments(flags UNIX_COMMAND "${flags}")
