@@ -17,8 +17,9 @@ constexpr int kRate = 48000;
 constexpr Uint16 kDeviceFrames = 1024;
 #else
 constexpr Uint16 kDeviceFrames = 512;
-#endif
+// A page's device is never lost, so only the desktop searches for one.
 constexpr Uint32 kSearchEveryMs = 1000;
+#endif
 
 #if defined(__linux__) && !defined(__EMSCRIPTEN__)
 void Silent(const char*, int, const char*, int, const char*, ...) {}
