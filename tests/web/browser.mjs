@@ -93,10 +93,12 @@ export async function launchFirefox(headless) {
 }
 
 // WebKitGTK's MiniBrowser on the display in DISPLAY, driven by Debian's WebKitWebDriver
-// (WebDriver classic) through selenium-webdriver.
+// (WebDriver classic) through selenium-webdriver. It plays to the browsers' own sound server:
+// WebKitGTK 2.54 (Debian 13's) holds an audio context "interrupted" where it finds no device.
 export async function launchWebKit() {
   const port = await freePort();
-  const driver = spawn("/usr/bin/WebKitWebDriver", [`--port=${port}`], { stdio: "ignore" });
+  const driver = spawn("/usr/bin/WebKitWebDriver", [`--port=${port}`],
+                       { stdio: "ignore", env: { ...process.env, ...(await soundServer()) } });
   const capabilities = {
     browserName: "MiniBrowser",
     "webkitgtk:browserOptions": { binary: "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser",

@@ -347,10 +347,21 @@ const parts = [
   }],
   ["keyboard", async (run) => {
     const silent = await soundOf(run.tab);
-    check(silent === "suspended", `${run.name}: no sound before the first key: ${silent}`);
+    // "interrupted" is the engine's own state, which no page can set or leave: WebKitGTK 2.54
+    // (Debian 13's) holds every audio context so on this machine, which has no sound device.
+    run.soundless = silent === "interrupted";
+    if (run.soundless) {
+      console.log(`not driven in ${run.name}: sound, since the engine holds every audio context ` +
+                  `"interrupted" here`);
+      notDriven.push(`${run.name}: sound`);
+    } else {
+      check(silent === "suspended", `${run.name}: no sound before the first key: ${silent}`);
+    }
     await hold(run.tab, "ArrowRight", 2);
-    const sounding = await soundOf(run.tab, "running");
-    check(sounding === "running", `${run.name}: the sound starts on the first key: ${sounding}`);
+    if (!run.soundless) {
+      const sounding = await soundOf(run.tab, "running");
+      check(sounding === "running", `${run.name}: the sound starts on the first key: ${sounding}`);
+    }
     run.turned = await shot(run.tab, `${run.slug}-turned`);
     const changed = centreChanges(run.rest, run.turned);
     check(changed > 20 && same(run.turned(160, 90), GLASS),
@@ -408,12 +419,14 @@ const parts = [
     // busy machine or a sound device that has only just started: up is held until it is heard,
     // 60 frames at most.
     let rumble = await run.tab.evaluate(() => window.loudest);
-    for (let held = 8; held < 60 && rumble <= 0.02; held += 4) {
+    for (let held = 8; held < 60 && rumble <= 0.02 && !run.soundless; held += 4) {
       await frames(run.tab, 4);
       rumble = await run.tab.evaluate(() => window.loudest);
     }
-    check(rumble > 0.02 && rumble < 1, `${run.name}: the thruster is heard while up is held ` +
-                                       `(${rumble.toFixed(3)}, sound ${await soundOf(run.tab)})`);
+    if (!run.soundless) {
+      check(rumble > 0.02 && rumble < 1, `${run.name}: the thruster is heard while up is held ` +
+                                         `(${rumble.toFixed(3)}, sound ${await soundOf(run.tab)})`);
+    }
     const burning = await shot(run.tab, `${run.slug}-thrust`);
     await frames(run.tab, 4);
     const later = await shot(run.tab, `${run.slug}-page`);  // the whole page, in flight
