@@ -33,8 +33,9 @@ constexpr Uint32 kWindowFlags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
 // SDL_Init, which reads them.
 void AskForRealPixels() {
 #ifdef _WIN32
-  // SDL then declares the game aware of each monitor's scale and sizes the window in the
-  // desktop's units; otherwise Windows stretches a 1280x720 picture with a smoothing filter.
+  // SDL then sizes the window in the desktop's units. The exe's manifest has declared the game
+  // aware of each monitor's scale, so the system stretches nothing; without this the window
+  // would be a small 1280x720 pixels.
   SDL_SetHint(SDL_HINT_WINDOWS_DPI_SCALING, "1");
 #endif
   // SDL3 beneath SDL2's name (sdl2-compat) sizes every Wayland window in screen pixels,
