@@ -160,15 +160,11 @@ def canvas_of(shot, scale=4, left=0, top=0):
     return small, smeared
 
 
-def differing(a, b):
-    """The canvas points where two 320x180 canvases differ."""
-    return [(x, y) for y in range(180) for x in range(320) if a.getpixel((x, y)) != b.getpixel((x, y))]
-
-
-def besides_the_ball(points):
-    """The points that two boxes the ball's size (16 canvas pixels), one for where it is in each
-    of two frames at rest, cannot hold: what else differs between them."""
-    rest = list(points)
+def besides_the_ball(a, b):
+    """The canvas points where two 320x180 canvases of frames at rest differ, but for what two
+    boxes the ball's size (16 canvas pixels), one for where it is in each frame, can hold."""
+    rest = [(x, y) for y in range(180) for x in range(320)
+            if a.getpixel((x, y)) != b.getpixel((x, y))]
     for _ in range(2):
         if not rest:
             break
