@@ -43,7 +43,8 @@ def read_lines(pipe, count, timeout):
     return lines
 
 
-def find_window(x, name, timeout=30):
+def find_window(x, name, timeout=60):
+    """Given up on only when it never comes: a cold, busy machine starts Wine slowly."""
     found = x.run("timeout", str(timeout), "xdotool", "search", "--sync", "--onlyvisible",
                   "--name", f"^{name}$", timeout=timeout + 5)
     return found.stdout.split()[0] if found.returncode == 0 and found.stdout.split() else None
@@ -93,7 +94,9 @@ with tempfile.TemporaryDirectory() as scratch:
     os.mkdir(elsewhere)
     # Room for a 1920x1080 window and Wine's frame around it.
     with XSession(screen="2048x1200") as x:
-        env = x.wine(os.path.join(work, "wine-prefix"))
+        # Its server is kept through the scaled prefix's part, so the failed start after it does
+        # not wait for Wine to start again.
+        env = x.wine(os.path.join(work, "wine-prefix"), keep_server=600)
 
         def start(wine_env=env):
             # Standard error holds the frame trace, which the waits count frames by.
