@@ -6,18 +6,19 @@ BUILD ?= build
 WEB ?= build-web
 WINDOWS ?= build-windows
 ARM64 ?= build-arm64
+TARBALL ?= build-tarball
 RELEASE ?= build-release
 JOBS ?= 2
 # The end-to-end tests run by hand here find their shared checks and the X session as CTest's do.
 E2E_PYTHON = PYTHONPATH=$(CURDIR)/tests:$(CURDIR)/tools /usr/bin/python3
 
-.PHONY: release reprotest run test check arm64 arm64-test debian13-test sanitize fuzz web-test web-figures windows windows-test \
+.PHONY: release reprotest run test check arm64 arm64-test debian13-test tarball tarball-test sanitize fuzz web-test web-figures windows windows-test \
   windows-figures bench figures versus-pygame build build-all setup preview screenshot masks \
   package web serve-web format
 
 # Everything make test needs, in one go.
 setup:
-	@scripts/setup play check arm64 fuzz web browsers windows wine roots
+	@scripts/setup play check arm64 fuzz web browsers windows wine tarball roots
 
 # One configuration for every native target: the tests and benchmarks join it once their
 # libraries are installed, so nothing is configured back and forth. Each build's settings are
@@ -46,23 +47,24 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 # Every test: the normal suite, its test programs and the package for arm64 under qemu, the normal
-# suite in a Debian 13 against sdl2-compat over SDL3 and against classic SDL2, the same suite
-# built with AddressSanitizer and UBSan, a bounded fuzzing run of the record reader, the
-# game in a web page in Chromium, Firefox and WebKit, and the Windows build under Wine.
-test: setup check arm64-test debian13-test sanitize fuzz web-test windows-test
+# suite in a Debian 13 against sdl2-compat over SDL3 and against classic SDL2, the Linux tarball
+# in bare Debian 12 and 13 systems, the same suite built with AddressSanitizer and UBSan, a
+# bounded fuzzing run of the record reader, the game in a web page in Chromium, Firefox and
+# WebKit, and the Windows build under Wine.
+test: setup check arm64-test debian13-test tarball-test sanitize fuzz web-test windows-test
 
-# Every download of a release, from the commit checked out: $(RELEASE)/release holds the .deb, the
-# Windows zip, the site as a zip, the source tarball and SHA256SUMS. It stops on a tree with
-# uncommitted changes unless DIRTY=1.
+# Every download of a release, from the commit checked out: $(RELEASE)/release holds the .debs,
+# the Linux tarball, the Windows zip, the site as a zip, the source tarball and SHA256SUMS. It
+# stops on a tree with uncommitted changes unless DIRTY=1.
 release:
-	@scripts/setup play package arm64 web windows
+	@scripts/setup play package arm64 web windows tarball
 	@JOBS=$(JOBS) ROCKET_RELEASE_DIRTY=$(DIRTY) scripts/release $(RELEASE)
 
 # make release twice under reprotest (another folder, time, umask, time zone, locale and home),
 # every file compared; diffoscope's report of a difference stays in $(RELEASE)/reprotest/store.
 # Not part of make test: two releases take longer than the rest of the tests together.
 reprotest:
-	@scripts/setup play package arm64 web windows reprotest
+	@scripts/setup play package arm64 web windows tarball reprotest
 	@JOBS=$(JOBS) scripts/reprotest $(RELEASE)
 
 # The game for browsers: a static site in $(WEB)/site, from the same sources.
@@ -119,9 +121,23 @@ arm64-test: arm64 build-all
 
 # The normal suite in a Debian 13 of its own (scripts/debian-root, cached), built against
 # sdl2-compat over SDL3, as most distributions now ship SDL2, then against classic SDL2.
+DEBIAN13 = trixie play check wayland +libsdl2-compat-dev +git
 debian13-test:
 	@scripts/setup roots
-	JOBS=$(JOBS) scripts/debian-root trixie play check wayland +libsdl2-compat-dev +git -- /rocket/tests/both-sdl2s
+	JOBS=$(JOBS) scripts/debian-root $(DEBIAN13) -- /rocket/tests/both-sdl2s
+
+# The game for any 64-bit PC Linux, SDL2 and the C++ runtime linked in:
+# $(TARBALL)/rocket-<version>-linux-x86_64.tar.gz (under this checkout, for the test's systems).
+tarball: build
+	@scripts/setup tarball
+	@JOBS=$(JOBS) scripts/build-tarball $(TARBALL) $(BUILD)
+
+# The tarball checked, then played in a bare Debian 12 and 13 (scripts/debian-root, cached) on
+# Xvfb beside the native game, and on weston at 200% in the Debian 13 layer's system.
+tarball-test: tarball build-all
+	@scripts/setup roots
+	$(E2E_PYTHON) tests/tarball_e2e.py $(wildcard $(TARBALL)/rocket-*-linux-x86_64.tar.gz) \
+	  $(abspath $(BUILD)) $(DEBIAN13)
 
 # The normal suite alone.
 check: build-all

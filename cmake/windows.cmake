@@ -27,6 +27,8 @@ target_link_options(rocket PRIVATE -fstack-protector-strong)
 
 # make windows: what scripts/build-windows zips for a player to unpack and double-click. Text
 # files get Windows line ends.
+# (The controls' table is put in as it is, so its lines are given them first.)
+string(REPLACE "\n" "\r\n" ROCKET_CONTROLS "${ROCKET_CONTROLS}")
 configure_file(${PROJECT_SOURCE_DIR}/dist/windows/README.txt.in ${CMAKE_BINARY_DIR}/README.txt
   @ONLY NEWLINE_STYLE CRLF)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)

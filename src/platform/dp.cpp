@@ -138,8 +138,9 @@ void Dp::LoadImage(int image, const char* filePath, const std::string& root) {
 void Crash(const char* message) {
   const std::string line = std::string("error : ") + message + " ! " + SDL_GetError() + " ";
   std::printf("%s\n", line.c_str());
-#ifdef _WIN32
-  // A player who started the game from Explorer has no terminal to read the line in.
+#if defined(_WIN32) || defined(ROCKET_ERROR_BOX)
+  // A player who started the game from Explorer or a file manager has no terminal to read the
+  // line in.
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Rocket", line.c_str(), nullptr);
 #endif
   SDL_Quit();
