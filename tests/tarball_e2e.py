@@ -2,13 +2,14 @@
 """The Linux tarball as a player of another distribution takes it. Checked here: one folder of
 the program, its images, the icon, a README.txt and the licence, owned by root; the program
 needing only the C library's family, nothing newer than glibc 2.35, hardened. Then played in a
-bare Debian 12 and a bare Debian 13 (the X client libraries and a GL driver; no SDL2), unpacked
-in the player's home folder and started from there by its path, on Xvfb beside the native game:
-the start-up lines, the 1280x720 window, the whole frame at rest but for the ball, a turn on
-Right, Escape with status 0. In Debian 13 once more with the system's SDL2, sdl2-compat, put in
-place by SDL_DYNAMIC_API; in Debian 12, started with an image missing, it says why in a message
-box. Last, on weston scaled to 200% in the Debian 13 system that ROOT names (the Wayland test,
-run there on the tarball's program). The screenshots stay beside the tarball.
+bare Debian 12 and a bare Debian 13 (the X client libraries and a GL driver; no SDL2 but Debian
+13's sdl2-compat, which only the run that names it loads), unpacked in the player's home folder
+and started from there by its path, on Xvfb beside the native game: the start-up lines, the
+1280x720 window, the whole frame at rest but for the ball, a turn on Right, Escape with status
+0. In Debian 13 once more with the system's SDL2, sdl2-compat, put in place by SDL_DYNAMIC_API;
+in Debian 12, started with an image missing, it says why in a message box. Last, on weston
+scaled to 200% in the Debian 13 system that ROOT names (the Wayland test, run there on the
+tarball's program). The screenshots stay beside the tarball.
 tests/tarball_e2e.py TARBALL NATIVE_BUILD ROOT..."""
 import os
 import re
