@@ -160,7 +160,7 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
         check(not own, f"{name}: no SDL of the system's loaded ({sorted(own)})")
     shown, said, status = message_box(x, SYSTEMS["Debian 12"])
     check(shown and status == 1, f"an image missing: a message box, then status {status} "
-          f"(it said {said})")
+          f"(it said {said}; Xvfb {'runs' if x.server.poll() is None else 'has ended'})")
     compat = played(x, SYSTEMS["Debian 13"], "Debian 13, sdl2-compat", reference,
                     f"SDL_DYNAMIC_API={COMPAT}")
     check(any(lib.startswith("libSDL3") for lib in compat),
