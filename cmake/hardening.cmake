@@ -2,8 +2,24 @@
 # hardening=+all, so they follow Debian's policy wherever the build runs on Debian. Only the
 # hardening flags are taken; optimisation and debug information stay the build type's. Left
 # out where the sanitizers instrument the same calls (the sanitized suite and the fuzz target).
-# Included by the top-level CMakeLists for Linux builds.
+# Included by the top-level CMakeLists for Linux builds, and run inside SDL's own build for the
+# Linux tarball (scripts/build-sdl2 linux), whose project may enable C alone.
+include(CheckCCompilerFlag)
 include(CheckCXXCompilerFlag)
+get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
+list(FIND languages CXX has_cxx)
+set(checked_language CXX)
+if(has_cxx EQUAL -1)
+  set(checked_language C)
+endif()
+# Whether the compiler takes a flag: the C++ compiler's answer where there is one.
+macro(check_hardening_flag flag result)
+  if(checked_language STREQUAL "CXX")
+    check_cxx_compiler_flag(${flag} ${result})
+  else()
+    check_c_compiler_flag(${flag} ${result})
+  endif()
+endmacro()
 
 set(hardening_compile "")
 set(hardening_link "")
@@ -40,7 +56,7 @@ endif()
 foreach(flag -fstack-clash-protection -fcf-protection)
   string(MAKE_C_IDENTIFIER "HAVE${flag}" have)
   list(FIND hardening_compile ${flag} given)
-  check_cxx_compiler_flag(${flag} ${have})
+  check_hardening_flag(${flag} ${have})
   if(given EQUAL -1 AND ${have})
     list(APPEND hardening_compile ${flag})
   endif()
@@ -52,7 +68,7 @@ endforeach()
 # shadow stack allows, and Linux enforces no branch targets in user space.
 include(CheckLinkerFlag)
 list(FIND hardening_compile -fcf-protection cf_protection)
-check_linker_flag(CXX "-Wl,-z,ibt,-z,shstk" HAVE_LINKER_CET_MARKS)
+check_linker_flag(${checked_language} "-Wl,-z,ibt,-z,shstk" HAVE_LINKER_CET_MARKS)
 if(NOT cf_protection EQUAL -1 AND HAVE_LINKER_CET_MARKS)
   list(APPEND hardening_link -Wl,-z,ibt,-z,shstk)
 endif()
@@ -67,7 +83,7 @@ endif()
 # dies of SIGILL before main under qemu-user, which enforces BTI as a BTI CPU does. The pads
 # are in the game's own code for the day the start files have them.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
-  check_cxx_compiler_flag(-mbranch-protection=standard HAVE_BRANCH_PROTECTION)
+  check_hardening_flag(-mbranch-protection=standard HAVE_BRANCH_PROTECTION)
   if(HAVE_BRANCH_PROTECTION)
     list(APPEND hardening_compile -mbranch-protection=standard)
   endif()
