@@ -7,6 +7,12 @@ target_link_options(rocket PRIVATE -static-libstdc++ -static-libgcc -Wl,--as-nee
 # runtime's std::random_device calls arc4random, a function of glibc 2.36, and is pulled in,
 # though the game never makes one, with the copy-on-write string that std::logic_error uses.
 target_link_options(rocket PRIVATE -Wl,--gc-sections)
+# SDL's headers are named relative to its install folder, which is wherever build-sdl2 keeps its
+# cache: a build-id taken over the debug information would otherwise differ from home to home.
+get_filename_component(sdl_prefix "${SDL2_DIR}/../../.." ABSOLUTE)
+foreach(target rocket rocket_lib)
+  target_compile_options(${target} PRIVATE "-ffile-prefix-map=${sdl_prefix}=sdl2")
+endforeach()
 # Started from a file manager or Steam, the game has no terminal to say why it cannot start in:
 # it says so in a message box too, as on Windows.
 target_compile_definitions(rocket_lib PRIVATE ROCKET_ERROR_BOX)
