@@ -11,7 +11,7 @@ import subprocess
 import sys
 import tempfile
 
-from e2e import check, finish, run
+from e2e import check, finish, hardening_check, run
 from xsession import (XSession, besides_the_ball, canvas, canvas_of, centre, output_of, play,
                       wait_exit)
 
@@ -50,11 +50,8 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     # Hardened: Debian's checks (its control-flow check knows x86's only), and every function
     # that saves its return address signs it.
     game = os.path.join(unpacked, "usr", "games", "rocket")
-    hardening = subprocess.run(["hardening-check", "--nocfprotection", game],
-                               capture_output=True, text=True)
-    refused = [l for l in hardening.stdout.splitlines() if ": no" in l and "(ignored)" not in l]
-    check(hardening.returncode == 0 and not refused,
-          "hardening-check --nocfprotection:" + hardening.stdout.split(":", 1)[1].rstrip())
+    passed, report = hardening_check(game, arm=True)
+    check(passed, "hardening-check --nocfprotection:" + report)
     code = run("aarch64-linux-gnu-objdump", "-d", game)
     signs, checks = code.count("\tpaciasp"), code.count("\tautiasp")
     check(signs > 50 and checks > 50, f"pointer authentication: {signs} paciasp, {checks} autiasp")

@@ -14,7 +14,7 @@ import tempfile
 
 from PIL import Image
 
-from e2e import check, finish, run
+from e2e import check, finish, hardening_check, run
 from xsession import XSession, output_of, play, wait_exit
 
 build, source, VERSION, APP_ID = sys.argv[1:5]
@@ -113,17 +113,9 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
     images = os.listdir(os.path.join(usr, "share", "rocket", "assets"))
     check(len(images) == 49, f"usr/share/rocket/assets holds {len(images)} images")
     documents(usr, "package", "rocket")  # /usr/games is on Debian's PATH
-    # Hardened as Debian's own packages: every check of hardening-check passes on the program,
-    # but branch protection, which is ARM's (newer releases of the tool ask for it everywhere, and
-    # say no of Debian's own amd64 programs too); x86's control-flow protection is checked.
-    skip = (["--nobranchprotection"] if "--nobranchprotection" in
-            subprocess.run(["hardening-check", "--help"], capture_output=True, text=True).stdout
-            else [])
-    hardening = subprocess.run(["hardening-check", *skip, os.path.join(usr, "games", "rocket")],
-                               capture_output=True, text=True)
-    refused = [l for l in hardening.stdout.splitlines() if ": no" in l and "(ignored)" not in l]
-    check(hardening.returncode == 0 and not refused,
-          "hardening-check passes on usr/games/rocket:" + hardening.stdout.split(":", 1)[1].rstrip())
+    # Hardened as Debian's own packages: every check of hardening-check passes on the program.
+    passed, report = hardening_check(os.path.join(usr, "games", "rocket"))
+    check(passed, "hardening-check passes on usr/games/rocket:" + report)
     # Info tags are advice; errors and warnings would mean the package is wrong. Its one
     # override is the homepage's: the metainfo's check above holds that it is the only warning.
     silent("lintian", "lintian", "--fail-on", "error,warning", "--tag-display-limit", "0", deb)

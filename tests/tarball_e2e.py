@@ -20,7 +20,7 @@ import sys
 import tempfile
 import time
 
-from e2e import check, finish, run
+from e2e import check, finish, hardening_check, run
 from xsession import (XSession, besides_the_ball, canvas_of, centre, output_of, play, start,
                       wait_exit)
 
@@ -156,9 +156,8 @@ with XSession() as x, tempfile.TemporaryDirectory() as scratch:
         # (glibc 2.38's C23 and BSD ones on Debian 13): the floor is a Debian 12 build's.
         print(f"note glibc 2.35 is enough only when built on Debian 12: built on glibc "
               f"{dotted(machine)}, the program needs GLIBC_{dotted(newest)}")
-    hardening = subprocess.run(["hardening-check", program], capture_output=True, text=True)
-    check(hardening.returncode == 0,
-          "hardening-check:" + hardening.stdout.split(":", 1)[1].rstrip())
+    passed, report = hardening_check(program)
+    check(passed, "hardening-check:" + report)
 
     # Unpacked in each system's home folder (which makes the system the first time: minutes);
     # played where its C library is new enough.
